@@ -1,0 +1,72 @@
+// The program's serial control: receive buffer, threshold and overflow events over a
+// SerialDevice, with the properties and the OnComm event the window's handlers are written
+// against. Property names follow the handlers' vocabulary (CommPort, PortOpen, RThreshold...).
+//
+// Every property keeps its value while the port is closed and reopened. Failures are returned
+// as error numbers (see SerialError); the control never shows anything itself.
+#pragma once
+
+#include "serial/serial_device.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class SerialControl : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kEvReceive = 2;      // CommEvent: at least RThreshold bytes wait
+    static constexpr int kErOverflow = 1008;  // CommEvent: a byte arrived with the buffer full
+
+    // Makes the device behind a port number, or returns null with *error set (8002 for a number
+    // that names no device). Called on every opening, so a replugged adapter is found again.
+    using DeviceFactory = std::function<std::unique_ptr<SerialDevice>(int commPort, int *error)>;
+
+    explicit SerialControl(DeviceFactory factory, QObject *parent = nullptr);
+    ~SerialControl() override;
+
+    int CommPort() const;
+    void setCommPort(int port);
+
+    bool PortOpen() const;
+    // Opens or closes the port; returns SerialError::None or the error number of the failure.
+    int setPortOpen(bool open);
+
+    bool RTSEnable() const;
+    void setRTSEnable(bool enable);
+    int InBufferSize() const;
+    void setInBufferSize(int size);
+    int RThreshold() const;
+    void setRThreshold(int threshold);
+    int InputLen() const;
+    void setInputLen(int length);
+    int InBufferCount() const;
+    // Only 0 is meaningful: it discards what waits, here and in the device.
+    void setInBufferCount(int count);
+    QString ParityReplace() const;
+    void setParityReplace(const QString &replace);
+    bool NullDiscard() const;
+    void setNullDiscard(bool discard);
+    int InputMode() const;
+    void setInputMode(int mode);
+
+    // Removes and returns at most InputLen waiting bytes (all when InputLen is 0), one Latin-1
+    // character per byte; empty when nothing waits.
+    QString Input();
+    int CommEvent() const;
+
+    // The operating system's words for the last failure, for a one-line diagnostic.
+    QString lastErrorText() const;
+
+Q_SIGNALS:
+    void OnComm();
+    // The open device failed (adapter pulled). The port is already closed when this arrives.
+    void deviceFailed(int errorNumber, const QString &osMessage);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
