@@ -1,0 +1,49 @@
+// Decoding of the drive's live samples.
+#include "serial/sample_decoder.h"
+
+#include "serial/sample_format.h"
+#include "ui/number_text.h"
+
+namespace {
+
+// value < 0 means the read ended after the marker; the drive's format takes that as 0.
+std::optional<LiveSample> decodePair(int marker, int value)
+{
+    if (value < 0)
+        value = 0;
+    LiveSample sample;
+    if (marker == kMarkerPositive) {
+        sample.magnitude = qint16(value);
+        sample.positiveBar = value;
+        sample.caption = QLatin1Char('+') + NumberText(int(sample.magnitude));
+        return sample;
+    }
+    if (marker != kMarkerNegative)
+        return std::nullopt;
+    // After 129 the value byte is 256 minus the magnitude; 0 is the over-spin signal and shows 0.
+    sample.negative = true;
+    sample.overSpin = value == 0;
+    sample.magnitude = qint16(sample.overSpin ? 0 : 256 - value);
+    sample.negativeBar = sample.magnitude;
+    sample.caption = QLatin1Char('-') + NumberText(int(sample.magnitude));
+    return sample;
+}
+
+} // namespace
+
+std::optional<LiveSample> decodeSample(const QByteArray &input)
+{
+    if (input.isEmpty())
+        return std::nullopt;
+    return decodePair(quint8(input.at(0)), input.size() > 1 ? quint8(input.at(1)) : -1);
+}
+
+std::optional<LiveSample> decodeSample(const QString &input)
+{
+    if (input.isEmpty())
+        return std::nullopt;
+    const int value = input.size() > 1 ? input.at(1).unicode() : -1;
+    if (value > 255)
+        return std::nullopt;
+    return decodePair(input.at(0).unicode(), value);
+}
