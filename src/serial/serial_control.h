@@ -18,8 +18,8 @@ class SerialControl : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kEvReceive = 2;      // CommEvent: at least RThreshold bytes wait
-    static constexpr int kErOverflow = 1008;  // CommEvent: a byte arrived with the buffer full
+    static constexpr int kEvReceive = 2; // CommEvent: at least RThreshold bytes wait
+    static constexpr int kErOverflow = 1008; // CommEvent: a byte arrived with the buffer full
 
     // Makes the device behind a port number, or returns null with *error set (8002 for a number
     // that names no device). Called on every opening, so a replugged adapter is found again.
@@ -33,6 +33,8 @@ public:
 
     bool PortOpen() const;
     // Opens or closes the port; returns SerialError::None or the error number of the failure.
+    // Opening an open port changes nothing (close first to switch to another CommPort). A fresh
+    // opening starts with an empty receive buffer.
     int setPortOpen(bool open);
 
     bool RTSEnable() const;
@@ -67,6 +69,10 @@ Q_SIGNALS:
     void deviceFailed(int errorNumber, const QString &osMessage);
 
 private:
+    void deliver();
+    void onDeviceFailed(int errorNumber, const QString &text);
+    void closeDevice();
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,0 +1,53 @@
+// The serial control's receive rules as plain logic: buffer size, receive threshold, input length
+// and overflow, with no I/O and no event loop, so a test can drive it byte by byte.
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <functional>
+
+class ReceiveBuffer
+{
+public:
+    static constexpr int kEvReceive = 2; // at least threshold() bytes wait
+    static constexpr int kErOverflow = 1008; // a byte arrived with the buffer full and was lost
+
+    // Called for each event an arrival raises; it may take(), discard() or do nothing.
+    using EventHandler = std::function<void(int event)>;
+
+    int size() const { return m_size; }
+    void setSize(int size);
+    // 0 raises no receive events.
+    int threshold() const { return m_threshold; }
+    void setThreshold(int threshold);
+    // 0 makes take() return everything that waits.
+    int inputLength() const { return m_inputLength; }
+    void setInputLength(int length);
+
+    int count() const { return int(m_waiting.size()); }
+
+    // Adds one arrival's bytes in order and raises the events they make due:
+    // - a receive event whenever at least threshold() bytes wait; within the arrival it is raised
+    //   again only while the handler keeps taking bytes, so a handler that takes nothing hears
+    //   nothing more until more bytes come in;
+    // - a byte that finds the buffer full is lost, and the arrival raises one overflow event (at
+    //   the first loss; a handler that makes room lets the later bytes in).
+    // A discard() from inside the handler drops the rest of the arrival with the waiting bytes.
+    // Not re-entrant: a handler must not call arrive().
+    void arrive(const QByteArray &bytes, const EventHandler &onEvent);
+
+    // Removes and returns at most inputLength() bytes, all of them when it is 0.
+    QByteArray take();
+    void discard();
+
+private:
+    // Returns false when the handler discarded.
+    bool raiseReceiveEvents(const EventHandler &onEvent, std::uint64_t epoch);
+
+    QByteArray m_waiting;
+    int m_size = 1024;
+    int m_threshold = 0;
+    int m_inputLength = 0;
+    std::uint64_t m_epoch = 0; // bumped by discard(), so an arrival notices it
+};
