@@ -6,11 +6,8 @@
 
 namespace {
 
-// value < 0 means the read ended after the marker; the drive's format takes that as 0.
 std::optional<LiveSample> decodePair(int marker, int value)
 {
-    if (value < 0)
-        value = 0;
     LiveSample sample;
     if (marker == kMarkerPositive) {
         sample.magnitude = qint16(value);
@@ -35,14 +32,15 @@ std::optional<LiveSample> decodeSample(const QByteArray &input)
 {
     if (input.isEmpty())
         return std::nullopt;
-    return decodePair(quint8(input.at(0)), input.size() > 1 ? quint8(input.at(1)) : -1);
+    // A marker that ends the read counts as the pair (marker, 0).
+    return decodePair(quint8(input.at(0)), input.size() > 1 ? quint8(input.at(1)) : 0);
 }
 
 std::optional<LiveSample> decodeSample(const QString &input)
 {
     if (input.isEmpty())
         return std::nullopt;
-    const int value = input.size() > 1 ? input.at(1).unicode() : -1;
+    const int value = input.size() > 1 ? input.at(1).unicode() : 0;
     if (value > 255)
         return std::nullopt;
     return decodePair(input.at(0).unicode(), value);
