@@ -1,0 +1,86 @@
+// The command line and the decision whether the monitor can run where it was started.
+#include "app/app_options.h"
+
+#include <QTest>
+
+class TestAppOptions : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void argumentsAreParsed_data();
+    void argumentsAreParsed();
+    void platformDependsOnDisplayAndScreenshot_data();
+    void platformDependsOnDisplayAndScreenshot();
+};
+
+void TestAppOptions::argumentsAreParsed_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("screenshot");
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<bool>("help");
+    QTest::addColumn<bool>("error");
+    QTest::newRow("nothing") << QStringList {} << "" << QStringList {} << false << false;
+    QTest::newRow("screenshot") << QStringList { "--screenshot", "/tmp/a.png" } << "/tmp/a.png"
+                                << QStringList {} << false << false;
+    QTest::newRow("screenshot with equals") << QStringList { "--screenshot=/tmp/b.png" }
+                                            << "/tmp/b.png" << QStringList {} << false << false;
+    QTest::newRow("ports in order")
+        << QStringList { "--port", "3=/dev/ttyUSB1", "--port", "7=sim" } << ""
+        << QStringList { "3=/dev/ttyUSB1", "7=sim" } << false << false;
+    QTest::newRow("help") << QStringList { "--help" } << "" << QStringList {} << true << false;
+    QTest::newRow("screenshot without file")
+        << QStringList { "--screenshot" } << "" << QStringList {} << false << true;
+    QTest::newRow("empty screenshot file")
+        << QStringList { "--screenshot=" } << "" << QStringList {} << false << true;
+    QTest::newRow("unknown option")
+        << QStringList { "--fast" } << "" << QStringList {} << false << true;
+    QTest::newRow("stray argument")
+        << QStringList { "file.bmp" } << "" << QStringList {} << false << true;
+}
+
+void TestAppOptions::argumentsAreParsed()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, screenshot);
+    QFETCH(QStringList, ports);
+    QFETCH(bool, help);
+    QFETCH(bool, error);
+    args.prepend(QStringLiteral("velmora-monitor"));
+    const AppOptions options = AppOptions::parse(args);
+    QCOMPARE(!options.error.isEmpty(), error);
+    if (error)
+        return;
+    QCOMPARE(options.screenshotFile, screenshot);
+    QCOMPARE(options.portOptions, ports);
+    QCOMPARE(options.helpRequested, help);
+}
+
+void TestAppOptions::platformDependsOnDisplayAndScreenshot_data()
+{
+    using P = AppOptions::Platform;
+    QTest::addColumn<bool>("screenshot");
+    QTest::addColumn<bool>("hasDisplay");
+    QTest::addColumn<bool>("platformChosen");
+    QTest::addColumn<P>("platform");
+    QTest::newRow("desktop") << false << true << false << P::AsIs;
+    QTest::newRow("desktop screenshot") << true << true << false << P::AsIs;
+    QTest::newRow("headless screenshot") << true << false << false << P::Offscreen;
+    QTest::newRow("headless interactive") << false << false << false << P::NoDisplay;
+    QTest::newRow("platform chosen by the user") << false << false << true << P::AsIs;
+}
+
+void TestAppOptions::platformDependsOnDisplayAndScreenshot()
+{
+    QFETCH(bool, screenshot);
+    QFETCH(bool, hasDisplay);
+    QFETCH(bool, platformChosen);
+    QFETCH(AppOptions::Platform, platform);
+    AppOptions options;
+    if (screenshot)
+        options.screenshotFile = QStringLiteral("/tmp/shot.png");
+    QCOMPARE(options.platformFor(hasDisplay, platformChosen), platform);
+}
+
+QTEST_APPLESS_MAIN(TestAppOptions)
+#include "tst_app_options.moc"
