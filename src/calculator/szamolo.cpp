@@ -1,14 +1,168 @@
 // The rotation calculator window.
 #include "calculator/szamolo.h"
+#include "ui_szamolo.h"
 
 #include "ui/module_state.h"
 
-Szamolo::Szamolo(ModuleState &state, QWidget *parent)
-    : QDialog(parent)
-    , m_state(state)
+#include <QButtonGroup>
+#include <QFocusEvent>
+#include <QRegularExpression>
+#include <QScreen>
+
+namespace {
+
+constexpr qreal kSmallestResultPoints = 6;
+
+// Designer needs identifiers, but the controls of an array are known as "Seb(0)", "Oszto(1)"...
+void nameControlArrays(QWidget *form)
 {
-    setWindowTitle(QStringLiteral("Rotate Calculation"));
-    setFixedSize(424, 321);
+    static const QRegularExpression arrayMember(QStringLiteral("^(\\w+)_(\\d+)$"));
+    const auto children = form->findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        const auto match = arrayMember.match(child->objectName());
+        if (match.hasMatch())
+            child->setObjectName(
+                match.captured(1) + QLatin1Char('(') + match.captured(2) + QLatin1Char(')'));
+    }
 }
 
-Szamolo::~Szamolo() = default;
+QButtonGroup *optionGroup(QObject *owner, std::initializer_list<QAbstractButton *> options)
+{
+    auto *group = new QButtonGroup(owner);
+    int id = 0;
+    for (QAbstractButton *option : options)
+        group->addButton(option, id++);
+    return group;
+}
+
+} // namespace
+
+Szamolo::Szamolo(ModuleState &state, QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::Szamolo>())
+    , m_calculator(state)
+{
+    Q_INIT_RESOURCE(calculator);
+    m_ui->setupUi(this);
+    nameControlArrays(this);
+
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+        | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/calculator/szamolo16.png"));
+    icon.addFile(QStringLiteral(":/calculator/szamolo32.png"));
+    setWindowIcon(icon);
+    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    // A form file holds whole points only.
+    const std::pair<QWidget *, qreal> fractionalFonts[]
+        = { { m_ui->Fordulat, 21.75 }, { m_ui->Label4_0, 20.25 }, { m_ui->Vedelem, 9.75 } };
+    for (const auto &[widget, points] : fractionalFonts) {
+        QFont font = widget->font();
+        font.setPointSizeF(points);
+        widget->setFont(font);
+    }
+    // The unit beside the field sizes itself too, so that a system font wider than the one the
+    // form was drawn for does not cut it short.
+    for (QLabel *label :
+        { m_ui->Label1, m_ui->Label3, m_ui->Label2_0, m_ui->Label4_0, m_ui->Label2_1 })
+        label->adjustSize();
+
+    m_seb = optionGroup(this, { m_ui->Seb_0, m_ui->Seb_1, m_ui->Seb_2 });
+    m_oszto = optionGroup(this, { m_ui->Oszto_0, m_ui->Oszto_1 });
+    connect(m_seb, &QButtonGroup::idClicked, this, &Szamolo::Seb_Click);
+    connect(m_oszto, &QButtonGroup::idClicked, this, &Szamolo::Oszto_Click);
+    connect(m_ui->Szamitas, &QPushButton::clicked, this, &Szamolo::Szamitas_Click);
+    m_ui->Encoder->installEventFilter(this);
+
+    m_design = contents();
+    m_revolutionsFont = m_ui->Fordulat->font();
+}
+
+Szamolo::~Szamolo()
+{
+    m_ui->Encoder->removeEventFilter(this);
+}
+
+void Szamolo::done(int result)
+{
+    Form_Unload();
+    QDialog::done(result);
+}
+
+QImage Szamolo::renderForScreenshot(ModuleState &state)
+{
+    Szamolo dialog(state);
+    return dialog.grab().toImage();
+}
+
+bool Szamolo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->Encoder && event->type() == QEvent::FocusOut) {
+        // Only a move to another control counts; switching windows or opening the field's
+        // context menu leaves the entry being typed alone.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Encoder_LostFocus();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Szamolo::Seb_Click(int index)
+{
+    m_calculator.Seb_Click(index);
+}
+
+void Szamolo::Oszto_Click(int index)
+{
+    m_calculator.Oszto_Click(index);
+}
+
+void Szamolo::Encoder_LostFocus()
+{
+    m_ui->Encoder->setText(m_calculator.Encoder_LostFocus(m_ui->Encoder->text()));
+}
+
+void Szamolo::Szamitas_Click()
+{
+    const auto outcome = m_calculator.Szamitas_Click(m_ui->Encoder->text(), m_seb->checkedId(),
+        m_oszto->checkedId() == RotationCalculator::kDoubleOption);
+    m_ui->Encoder->setText(outcome.encoderText);
+    showRevolutions(outcome.revolutions);
+    m_ui->Vedelem->setText(outcome.danger);
+}
+
+void Szamolo::Form_Unload()
+{
+    // Whoever keeps this object, the next opening shows the form as designed; the calculator
+    // values in the module state outlive it.
+    m_seb->button(m_design.pulseOption)->setChecked(true);
+    m_oszto->button(m_design.encoderOption)->setChecked(true);
+    m_ui->Encoder->setText(m_design.encoderText);
+    showRevolutions(m_design.revolutions);
+    m_ui->Vedelem->setText(m_design.danger);
+}
+
+Szamolo::FormContents Szamolo::contents() const
+{
+    return { m_seb->checkedId(), m_oszto->checkedId(), m_ui->Encoder->text(),
+        m_ui->Fordulat->text(), m_ui->Vedelem->text() };
+}
+
+void Szamolo::showRevolutions(const QString &text)
+{
+    // Seven digits, or a number in exponent form, are wider than the result label at its design
+    // size; right-aligned, they would lose their leading digits and read as a smaller number.
+    QLabel *const label = m_ui->Fordulat;
+    QFont font = m_revolutionsFont;
+    const auto needed = [&font, &text] {
+        const QFontMetrics metrics(font);
+        return metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QLatin1Char('x')) / 2;
+    };
+    while (needed() > label->contentsRect().width() && font.pointSizeF() > kSmallestResultPoints)
+        font.setPointSizeF(font.pointSizeF() - 0.75);
+    label->setFont(font);
+    label->setText(text);
+}
