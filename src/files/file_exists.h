@@ -14,7 +14,7 @@ enum class FileEntryKind {
 // writes through to.
 FileEntryKind fileEntryKind(const QString &path);
 
-// True when fileName names an ordinary file and its name equals fileTitle. The comparison regards
-// letter case, as the file systems here do; on a case-blind file system the lookup still finds a
-// differently cased name, and the name compared is the one asked for, so the question is asked.
+// True when fileName names an ordinary file and its name equals fileTitle, letter case regarded.
+// A file system that ignores case finds the file under any casing, and the name compared is the
+// one asked for, so there too an existing file is found and the overwrite question asked.
 bool FileExists(const QString &fileName, const QString &fileTitle);
