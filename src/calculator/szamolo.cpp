@@ -44,39 +44,8 @@ Szamolo::Szamolo(ModuleState &state, QWidget *parent)
 {
     Q_INIT_RESOURCE(calculator);
     m_ui->setupUi(this);
-    nameControlArrays(this);
-
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-        | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(size());
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/calculator/szamolo16.png"));
-    icon.addFile(QStringLiteral(":/calculator/szamolo32.png"));
-    setWindowIcon(icon);
-    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-
-    // A form file holds whole points only.
-    const std::pair<QWidget *, qreal> fractionalFonts[]
-        = { { m_ui->Fordulat, 21.75 }, { m_ui->Label4_0, 20.25 }, { m_ui->Vedelem, 9.75 } };
-    for (const auto &[widget, points] : fractionalFonts) {
-        QFont font = widget->font();
-        font.setPointSizeF(points);
-        widget->setFont(font);
-    }
-    // The unit beside the field sizes itself too, so that a system font wider than the one the
-    // form was drawn for does not cut it short.
-    for (QLabel *label :
-        { m_ui->Label1, m_ui->Label3, m_ui->Label2_0, m_ui->Label4_0, m_ui->Label2_1 })
-        label->adjustSize();
-
-    m_seb = optionGroup(this, { m_ui->Seb_0, m_ui->Seb_1, m_ui->Seb_2 });
-    m_oszto = optionGroup(this, { m_ui->Oszto_0, m_ui->Oszto_1 });
-    connect(m_seb, &QButtonGroup::idClicked, this, &Szamolo::Seb_Click);
-    connect(m_oszto, &QButtonGroup::idClicked, this, &Szamolo::Oszto_Click);
-    connect(m_ui->Szamitas, &QPushButton::clicked, this, &Szamolo::Szamitas_Click);
-    m_ui->Encoder->installEventFilter(this);
-
+    applyDesign();
+    wireHandlers();
     m_design = contents();
     m_revolutionsFont = m_ui->Fordulat->font();
 }
@@ -165,4 +134,45 @@ void Szamolo::showRevolutions(const QString &text)
         font.setPointSizeF(font.pointSizeF() - 0.75);
     label->setFont(font);
     label->setText(text);
+}
+
+// What the form file cannot say: names with an index, fractional font sizes, self-sizing
+// labels, the fixed frame, the icon and the start position.
+void Szamolo::applyDesign()
+{
+    nameControlArrays(this);
+
+    const std::pair<QWidget *, qreal> fractionalFonts[]
+        = { { m_ui->Fordulat, 21.75 }, { m_ui->Label4_0, 20.25 }, { m_ui->Vedelem, 9.75 } };
+    for (const auto &[widget, points] : fractionalFonts) {
+        QFont font = widget->font();
+        font.setPointSizeF(points);
+        widget->setFont(font);
+    }
+    // The unit beside the field sizes itself too, so that a system font wider than the one the
+    // form was drawn for does not cut it short.
+    for (QLabel *label :
+        { m_ui->Label1, m_ui->Label3, m_ui->Label2_0, m_ui->Label4_0, m_ui->Label2_1 })
+        label->adjustSize();
+
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+        | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/calculator/szamolo16.png"));
+    icon.addFile(QStringLiteral(":/calculator/szamolo32.png"));
+    setWindowIcon(icon);
+    const QWidget *owner = parentWidget();
+    if (const QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Szamolo::wireHandlers()
+{
+    m_seb = optionGroup(this, { m_ui->Seb_0, m_ui->Seb_1, m_ui->Seb_2 });
+    m_oszto = optionGroup(this, { m_ui->Oszto_0, m_ui->Oszto_1 });
+    connect(m_seb, &QButtonGroup::idClicked, this, &Szamolo::Seb_Click);
+    connect(m_oszto, &QButtonGroup::idClicked, this, &Szamolo::Oszto_Click);
+    connect(m_ui->Szamitas, &QPushButton::clicked, this, &Szamolo::Szamitas_Click);
+    m_ui->Encoder->installEventFilter(this);
 }

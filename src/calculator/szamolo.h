@@ -37,12 +37,15 @@ protected:
 private:
     struct FormContents
     {
-        int pulseOption;
-        int encoderOption;
+        int pulseOption = -1;
+        int encoderOption = -1;
         QString encoderText;
         QString revolutions;
         QString danger;
     };
+
+    void applyDesign();
+    void wireHandlers();
 
     void Seb_Click(int index);
     void Oszto_Click(int index);
@@ -55,8 +58,8 @@ private:
 
     std::unique_ptr<Ui::Szamolo> m_ui;
     RotationCalculator m_calculator;
-    QButtonGroup *m_seb;
-    QButtonGroup *m_oszto;
+    QButtonGroup *m_seb = nullptr;
+    QButtonGroup *m_oszto = nullptr;
     FormContents m_design;
     QFont m_revolutionsFont;
 };
