@@ -1,0 +1,55 @@
+// Which device each port number of the port list names, and the factory that makes it.
+//
+// Linux default: Comm 1-16 are /dev/ttyUSB0-15, Comm 17-32 /dev/ttyACM0-15, Comm 33-64
+// /dev/ttyS0-31, the rest name nothing (on Windows Comm n is COMn). The settings file's [Ports]
+// section (Comm5=/dev/ttyUSB3) and --port 5=/dev/ttyUSB3 options override single entries. A spec
+// that is not a device path is a special device name, such as "sim" for the built-in simulated
+// drive, made by a maker registered under that name.
+#pragma once
+
+#include "serial/serial_control.h"
+#include "serial/serial_device.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QSettings;
+
+class PortMap
+{
+public:
+    static constexpr int kFirstPort = 1;
+    static constexpr int kLastPort = 255;
+
+    using DeviceMaker = std::function<std::unique_ptr<SerialDevice>()>;
+
+    // The device spec of a port; empty when the port names no device.
+    QString device(int port) const;
+    // Tool tip text of a port list entry.
+    QString describe(int port) const;
+
+    // An empty spec makes the port name no device.
+    void setDevice(int port, const QString &spec);
+    // Applies the [Ports] section; returns a line for each entry it could not use.
+    QStringList loadOverrides(QSettings &settings);
+    // Applies one "N=DEVICE" option; returns what is wrong with it, or an empty text.
+    QString applyPortOption(const QString &option);
+
+    void registerSpecialDevice(const QString &name, DeviceMaker maker);
+
+    // Null with *error = SerialError::InvalidPort for a port that names no usable device.
+    std::unique_ptr<SerialDevice> makeDevice(int port, int *error) const;
+    // For SerialControl; the map must outlive the control.
+    SerialControl::DeviceFactory factory() const;
+
+private:
+    static QString defaultDevice(int port);
+    static bool isDevicePath(const QString &spec);
+
+    QHash<int, QString> m_overrides;
+    QHash<QString, DeviceMaker> m_special;
+};
