@@ -1,0 +1,39 @@
+// Command line of velmora-drive-sim, and the drive it asks for.
+#pragma once
+
+#include "capture/drive_sender.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+
+struct DriveSimOptions
+{
+    // A pseudo-terminal carries no RTS, so the mode is chosen here; in triggered mode the
+    // reader's opening of the terminal stands in for RTS.
+    bool triggered = false;
+    std::uint64_t seed = 1;
+    double durationSeconds = 0.0; // 0: until stopped
+    double overspinEverySeconds = 0.0;
+    int bytesPerSecond = DriveSender::kDefaultBytesPerSecond;
+    QString rawFile;
+    bool waitOpen = false;
+    bool stats = false;
+};
+
+struct DriveSimCommand
+{
+    enum class Action { Run, ShowHelp, Fail };
+    Action action = Action::Run;
+    DriveSimOptions options;
+    QString message; // the help text, or what is wrong with the command line
+};
+
+// arguments[0] is the program name.
+DriveSimCommand parseDriveSimCommand(const QStringList &arguments);
+
+// The model, or the recorded file, behind a sender at the chosen rate; null with *error set
+// when the file cannot be read or holds no sample.
+std::unique_ptr<DriveSender> makeDriveSender(const DriveSimOptions &options, QString *error);

@@ -1,0 +1,237 @@
+// The simulated drive's pseudo-terminal, its pacing clock and the reader watch.
+#include "pty_drive.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+constexpr qint64 kNsPerMs = 1000000;
+constexpr qint64 kNsPerSecond = 1000000000;
+// Late by more than this (the machine was suspended, the process stopped): skip ahead instead
+// of catching up tick by tick.
+constexpr qint64 kLateNs = 100 * kNsPerMs;
+
+qint64 monotonicNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * kNsPerSecond + now.tv_nsec;
+}
+
+// Returns early on a signal; the caller looks at its stop flag then.
+void sleepUntil(qint64 ns)
+{
+    const timespec until { time_t(ns / kNsPerSecond), long(ns % kNsPerSecond) };
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+}
+
+QString systemError(const char *what)
+{
+    return QStringLiteral("%1: %2").arg(
+        QLatin1String(what), QString::fromLocal8Bit(strerror(errno)));
+}
+
+bool hungUp(int fd)
+{
+    pollfd watched { fd, POLLOUT, 0 };
+    return poll(&watched, 1, 0) == 1 && (watched.revents & POLLHUP);
+}
+} // namespace
+
+PtyDrive::PtyDrive(std::unique_ptr<DriveSender> sender, bool triggered)
+    : m_sender(std::move(sender))
+    , m_triggered(triggered)
+{
+}
+
+PtyDrive::~PtyDrive()
+{
+    if (m_watch >= 0)
+        ::close(m_watch);
+    if (m_master >= 0)
+        ::close(m_master);
+}
+
+bool PtyDrive::open(QString *error)
+{
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_master < 0) {
+        *error = systemError("posix_openpt");
+        return false;
+    }
+    char name[128];
+    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0
+        || ptsname_r(m_master, name, sizeof name) != 0) {
+        *error = systemError("pseudo-terminal");
+        return false;
+    }
+    // On Linux the master reaches the slave's settings, so the slave is never opened here: an
+    // opening of ours would look like the reader's.
+    termios settings {};
+    if (tcgetattr(m_master, &settings) != 0) {
+        *error = systemError("tcgetattr");
+        return false;
+    }
+    cfmakeraw(&settings);
+    cfsetispeed(&settings, B115200);
+    cfsetospeed(&settings, B115200);
+    settings.c_cflag |= CLOCAL | CREAD;
+    if (tcsetattr(m_master, TCSANOW, &settings) != 0) {
+        *error = systemError("tcsetattr");
+        return false;
+    }
+    m_slavePath = QString::fromLocal8Bit(name);
+
+    m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_watch >= 0 && inotify_add_watch(m_watch, name, IN_OPEN | IN_CLOSE) < 0) {
+        ::close(m_watch);
+        m_watch = -1;
+    }
+    return true;
+}
+
+void PtyDrive::setOpenings(int openings)
+{
+    m_openings = std::max(0, openings);
+    if (!readerPresent())
+        m_carryValid = false; // half a sample is no use to the next reader
+    // An edge of RTS at this instant, even when the state comes back before the next chunk.
+    m_sender->bytesDue(m_sender->elapsedNs(), requestToSend());
+}
+
+void PtyDrive::followReader()
+{
+    if (m_watch < 0) {
+        const bool present = !hungUp(m_master);
+        if (present != readerPresent())
+            setOpenings(present ? 1 : 0);
+        return;
+    }
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t length = read(m_watch, buffer, sizeof buffer);
+        if (length <= 0)
+            return;
+        for (ssize_t at = 0; at < length;) {
+            inotify_event event;
+            std::memcpy(&event, buffer + at, sizeof event);
+            at += ssize_t(sizeof event + event.len);
+            if (event.mask & IN_Q_OVERFLOW)
+                setOpenings(hungUp(m_master) ? 0 : 1);
+            else if (event.mask & IN_OPEN)
+                setOpenings(m_openings + 1);
+            else if (event.mask & IN_CLOSE)
+                setOpenings(m_openings - 1);
+        }
+    }
+}
+
+void PtyDrive::discardReaderOutput()
+{
+    char ignored[256];
+    while (read(m_master, ignored, sizeof ignored) > 0) { }
+}
+
+void PtyDrive::write(const QByteArray &bytes)
+{
+    QByteArray out;
+    if (m_carryValid)
+        out.append(m_carry);
+    out.append(bytes);
+    if (out.isEmpty())
+        return;
+    const ssize_t result = ::write(m_master, out.constData(), size_t(out.size()));
+    qsizetype done = std::max<qsizetype>(0, result);
+    if (m_carryValid) {
+        if (done == 0) {
+            m_counts.bytesDropped += quint64(bytes.size());
+            return;
+        }
+        m_carryValid = false;
+        --done;
+    }
+    // A sample counts as written once its marker is out; its second byte follows next time.
+    const qsizetype started = (done + 1) / 2;
+    for (qsizetype i = 0; i < started; ++i) {
+        if (quint8(bytes[2 * i]) == 129 && bytes[2 * i + 1] == 0)
+            ++m_counts.overspinSamples;
+    }
+    m_counts.samplesWritten += quint64(started);
+    if (done % 2 == 1) {
+        m_carry = bytes[done];
+        m_carryValid = true;
+    }
+    m_counts.bytesDropped += quint64(bytes.size() - 2 * started);
+}
+
+void PtyDrive::send(qint64 elapsedNs)
+{
+    const QByteArray bytes = m_sender->bytesDue(elapsedNs, requestToSend());
+    // With nobody listening the drive still runs; its bytes go nowhere.
+    if (readerPresent())
+        write(bytes);
+}
+
+void PtyDrive::linger(const volatile std::sig_atomic_t *stop)
+{
+    const qint64 until = monotonicNs() + kLingerMs * kNsPerMs;
+    for (qint64 tick = monotonicNs(); !*stop && readerPresent() && tick < until;) {
+        tick += kChunkMs * kNsPerMs;
+        sleepUntil(tick);
+        followReader();
+        discardReaderOutput();
+    }
+}
+
+void PtyDrive::run(double durationSeconds, bool waitOpen, const volatile std::sig_atomic_t *stop,
+    const std::function<void(const PtyDriveCounts &)> &everySecond)
+{
+    const qint64 limitNs
+        = durationSeconds > 0.0 ? qint64(std::llround(durationSeconds * kNsPerSecond)) : 0;
+    qint64 start = monotonicNs();
+    bool started = !waitOpen;
+    qint64 nextTick = start;
+    qint64 nextReport = kNsPerSecond;
+    while (!*stop) {
+        nextTick += kChunkMs * kNsPerMs;
+        sleepUntil(nextTick);
+        const qint64 now = monotonicNs();
+        if (now - nextTick > kLateNs)
+            nextTick = now;
+        followReader();
+        discardReaderOutput();
+        if (!started) {
+            if (!readerPresent())
+                continue;
+            started = true;
+            start = now;
+        }
+        const qint64 elapsed = now - start;
+        const bool finished = limitNs > 0 && elapsed >= limitNs;
+        send(finished ? limitNs : elapsed);
+        if (everySecond && elapsed >= nextReport) {
+            everySecond(counts());
+            nextReport += kNsPerSecond;
+        }
+        if (finished) {
+            linger(stop);
+            return;
+        }
+    }
+}
+
+PtyDriveCounts PtyDrive::counts() const
+{
+    PtyDriveCounts counts = m_counts;
+    counts.transients = m_sender->counters().transientsSent;
+    return counts;
+}
