@@ -12,6 +12,8 @@ constexpr double kPeakHigh = 230.0;
 constexpr double kHardPeakLow = 240.0;
 constexpr double kHardPeakHigh = 320.0;
 constexpr int kHardMoveOdds = 16;
+constexpr double kDwellShortest = 0.4;
+constexpr double kDwellLongest = 1.0;
 // Encoder noise: peak amplitude of the white part at rest and while moving (steps).
 constexpr double kRestNoise = 3.5;
 constexpr double kMotionNoise = 7.0;
@@ -43,7 +45,7 @@ DriveModel::DriveModel(const DriveModelConfig &config)
         m_overspinLength
             = std::max<std::int64_t>(1, std::llround(kOverspinSeconds * m_config.sampleRate));
     }
-    m_phaseLeft = phaseSamples(0.4, 1.0);
+    m_phaseLeft = phaseSamples(kDwellShortest, kDwellLongest);
 }
 
 double DriveModel::uniform(double low, double high)
@@ -77,25 +79,24 @@ void DriveModel::planMove()
 
 void DriveModel::enterNextPhase()
 {
-    switch (m_phase) {
-    case Phase::Dwelling:
+    // The phase after each one (in the order of Phase) and its shortest and longest time.
+    struct Next
+    {
+        Phase phase;
+        double shortest;
+        double longest;
+    };
+    static constexpr Next kNext[] = {
+        { Phase::Cruising, 0.3, 0.9 },
+        { Phase::Decelerating, 0.08, 0.16 },
+        { Phase::Dwelling, kDwellShortest, kDwellLongest },
+        { Phase::Accelerating, 0.08, 0.16 },
+    };
+    const Next &next = kNext[int(m_phase)];
+    if (next.phase == Phase::Accelerating)
         planMove();
-        m_phase = Phase::Accelerating;
-        m_phaseLeft = phaseSamples(0.08, 0.16);
-        break;
-    case Phase::Accelerating:
-        m_phase = Phase::Cruising;
-        m_phaseLeft = phaseSamples(0.3, 0.9);
-        break;
-    case Phase::Cruising:
-        m_phase = Phase::Decelerating;
-        m_phaseLeft = phaseSamples(0.08, 0.16);
-        break;
-    case Phase::Decelerating:
-        m_phase = Phase::Dwelling;
-        m_phaseLeft = phaseSamples(0.4, 1.0);
-        break;
-    }
+    m_phase = next.phase;
+    m_phaseLeft = phaseSamples(next.shortest, next.longest);
 }
 
 double DriveModel::noise()

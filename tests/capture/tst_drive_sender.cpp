@@ -132,8 +132,9 @@ void TestDriveSender::aTransientOverflowsEachTriggeredBufferWithTheRiseInside()
         const auto crossing = std::find_if(kept.begin(), kept.end(), [](const LineSample &s) {
             return s.overspin || std::abs(s.error) > DriveSender::kTriggerSteps;
         });
-        QCOMPARE(int(crossing - kept.begin()), DriveSender::kPretriggerSamples);
-        QVERIFY(2 * DriveSender::kPretriggerSamples < 2050);
+        const int crossingAt = int(crossing - kept.begin());
+        QCOMPARE(crossingAt, DriveSender::kPretriggerSamples);
+        QVERIFY(2 * crossingAt < 2050);
     }
 }
 

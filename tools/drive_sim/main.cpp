@@ -3,6 +3,7 @@
 #include "drive_sim_options.h"
 #include "pty_drive.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <csignal>
@@ -30,10 +31,9 @@ void printCounts(const PtyDriveCounts &counts)
 
 int main(int argc, char *argv[])
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const DriveSimCommand command = parseDriveSimCommand(arguments);
+    // For the program's name in the help; the drive itself runs without an event loop.
+    QCoreApplication application(argc, argv);
+    const DriveSimCommand command = parseDriveSimCommand(application.arguments());
     if (command.action == DriveSimCommand::Action::ShowHelp) {
         std::fputs(qPrintable(command.message), stdout);
         return 0;
