@@ -3,14 +3,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -20,18 +21,17 @@ constexpr qint64 kNsPerSecond = 1000000000;
 // of catching up tick by tick.
 constexpr qint64 kLateNs = 100 * kNsPerMs;
 
+using Clock = std::chrono::steady_clock; // the monotonic clock
+
 qint64 monotonicNs()
 {
-    timespec now {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * kNsPerSecond + now.tv_nsec;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+        .count();
 }
 
-// Returns early on a signal; the caller looks at its stop flag then.
 void sleepUntil(qint64 ns)
 {
-    const timespec until { time_t(ns / kNsPerSecond), long(ns % kNsPerSecond) };
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+    std::this_thread::sleep_until(Clock::time_point(std::chrono::nanoseconds(ns)));
 }
 
 QString systemError(const char *what)
