@@ -7,8 +7,20 @@
 #include <QTest>
 
 namespace {
+
 constexpr int kPort = 3;
-}
+
+// A control on kPort; device is what its first opening gets.
+struct Rig
+{
+    Rig() { control.setCommPort(kPort); }
+
+    FakeSerialPorts ports;
+    FakeSerialDevice *device = ports.next(kPort);
+    SerialControl control { ports.factory() };
+};
+
+} // namespace
 
 class TestSerialControl : public QObject
 {
@@ -29,10 +41,8 @@ private Q_SLOTS:
 
 void TestSerialControl::propertiesSurviveCloseAndReopen()
 {
-    FakeSerialPorts ports;
-    ports.next(kPort);
-    SerialControl control(ports.factory());
-    control.setCommPort(kPort);
+    Rig rig;
+    SerialControl &control = rig.control;
     control.setRTSEnable(true);
     control.setInBufferSize(12000);
     control.setRThreshold(4000);
@@ -47,7 +57,7 @@ void TestSerialControl::propertiesSurviveCloseAndReopen()
         QCOMPARE(control.setPortOpen(false), SerialError::None);
         QVERIFY(!control.PortOpen());
     }
-    QCOMPARE(ports.openings(kPort), 2);
+    QCOMPARE(rig.ports.openings(kPort), 2);
     QCOMPARE(control.CommPort(), kPort);
     QCOMPARE(control.RTSEnable(), true);
     QCOMPARE(control.InBufferSize(), 12000);
@@ -75,10 +85,9 @@ void TestSerialControl::rtsReachesTheDeviceOnOpenAndWhileOpen()
     QFETCH(QList<bool>, whileOpen);
     QFETCH(QList<bool>, history);
 
-    FakeSerialPorts ports;
-    FakeSerialDevice *device = ports.next(kPort);
-    SerialControl control(ports.factory());
-    control.setCommPort(kPort);
+    Rig rig;
+    SerialControl &control = rig.control;
+    FakeSerialDevice *device = rig.device;
     control.setRTSEnable(!atOpen); // set while closed: only the last value counts
     control.setRTSEnable(atOpen);
     QCOMPARE(control.setPortOpen(true), SerialError::None);
@@ -112,16 +121,16 @@ void TestSerialControl::failedOpeningsReportTheirNumber()
     QFETCH(int, error);
     QFETCH(QString, text);
 
-    FakeSerialPorts ports;
-    ports.next(0); // even a device for port 0 must not be asked for
+    Rig rig;
+    SerialControl &control = rig.control;
+    rig.ports.next(0); // even a device for port 0 must not be asked for
     if (deviceError)
-        ports.next(kPort)->failOpenWith(deviceError, deviceText);
-    SerialControl control(ports.factory());
+        rig.device->failOpenWith(deviceError, deviceText);
     control.setCommPort(port);
     QCOMPARE(control.setPortOpen(true), error);
     QVERIFY(!control.PortOpen());
     QCOMPARE(control.lastErrorText(), text);
-    QCOMPARE(ports.openings(0), 0);
+    QCOMPARE(rig.ports.openings(0), 0);
 }
 
 enum class Action { Close, Reopen, Discard };
@@ -150,15 +159,13 @@ void TestSerialControl::handlersMayCloseReopenOrDiscardWithoutStaleBytes()
     QFETCH(QString, firstRead);
     QFETCH(int, event);
 
-    FakeSerialPorts ports;
-    ports.next(kPort);
-    SerialControl control(ports.factory());
-    control.setCommPort(kPort);
+    Rig rig;
+    SerialControl &control = rig.control;
     control.setInBufferSize(size);
     control.setRThreshold(threshold);
     control.setInputLen(inputLength);
     QCOMPARE(control.setPortOpen(true), SerialError::None);
-    FakeSerialDevice *first = ports.current(kPort);
+    FakeSerialDevice *first = rig.device;
 
     QStringList reads;
     QList<int> events;
@@ -186,10 +193,10 @@ void TestSerialControl::handlersMayCloseReopenOrDiscardWithoutStaleBytes()
     QCOMPARE(reads, QStringList { firstRead });
     QCOMPARE(control.InBufferCount(), 0);
     QCOMPARE(control.PortOpen(), action != Action::Close);
-    QCOMPARE(ports.openings(kPort), action == Action::Reopen ? 2 : 1);
+    QCOMPARE(rig.ports.openings(kPort), action == Action::Reopen ? 2 : 1);
 
     // Only what arrives afterwards, on whatever device is open now, is handed out.
-    if (FakeSerialDevice *now = control.PortOpen() ? ports.current(kPort) : nullptr)
+    if (FakeSerialDevice *now = control.PortOpen() ? rig.ports.current(kPort) : nullptr)
         now->feed("XY");
     reads << control.Input();
     QCOMPARE(reads.join(QString()), firstRead + (control.PortOpen() ? "XY" : ""));
@@ -197,10 +204,9 @@ void TestSerialControl::handlersMayCloseReopenOrDiscardWithoutStaleBytes()
 
 void TestSerialControl::discardingEmptiesOurBufferAndTheDevice()
 {
-    FakeSerialPorts ports;
-    FakeSerialDevice *device = ports.next(kPort);
-    SerialControl control(ports.factory());
-    control.setCommPort(kPort);
+    Rig rig;
+    SerialControl &control = rig.control;
+    FakeSerialDevice *device = rig.device;
     control.setRThreshold(10);
     QCOMPARE(control.setPortOpen(true), SerialError::None);
     device->feed("ABC");
@@ -224,10 +230,9 @@ void TestSerialControl::nullBytesFollowNullDiscard()
     QFETCH(bool, nullDiscard);
     QFETCH(QString, input);
 
-    FakeSerialPorts ports;
-    FakeSerialDevice *device = ports.next(kPort);
-    SerialControl control(ports.factory());
-    control.setCommPort(kPort);
+    Rig rig;
+    SerialControl &control = rig.control;
+    FakeSerialDevice *device = rig.device;
     control.setNullDiscard(nullDiscard);
     QCOMPARE(control.setPortOpen(true), SerialError::None);
     device->feed(QByteArray("\x80\0\x81\0", 4));
@@ -236,10 +241,9 @@ void TestSerialControl::nullBytesFollowNullDiscard()
 
 void TestSerialControl::deviceFailureClosesThePortAndIsReportedOnce()
 {
-    FakeSerialPorts ports;
-    FakeSerialDevice *device = ports.next(kPort);
-    SerialControl control(ports.factory());
-    control.setCommPort(kPort);
+    Rig rig;
+    SerialControl &control = rig.control;
+    FakeSerialDevice *device = rig.device;
     control.setRThreshold(2);
     control.setInputLen(2);
     QCOMPARE(control.setPortOpen(true), SerialError::None);
@@ -259,7 +263,7 @@ void TestSerialControl::deviceFailureClosesThePortAndIsReportedOnce()
 
     // Plugged back in: the next opening gets a fresh device and hears only new bytes.
     QCOMPARE(control.setPortOpen(true), SerialError::None);
-    ports.current(kPort)->feed("XY");
+    rig.ports.current(kPort)->feed("XY");
     QCOMPARE(events.count(), 1);
     QCOMPARE(control.Input(), QStringLiteral("XY"));
 }
