@@ -1,0 +1,99 @@
+// The Velmora Servo Monitor program: one shared state, the port map, the prompts, the main window.
+#include "app/app_options.h"
+#include "app/stored_settings.h"
+#include "capture/sim_serial_device.h"
+#include "serial/port_map.h"
+#include "ui/app_title.h"
+#include "ui/folap.h"
+#include "ui/module_state.h"
+#include "ui/qt_user_prompts.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QStringList rawArguments(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    return args;
+}
+
+void complain(const QString &text)
+{
+    std::fprintf(stderr, "velmora-monitor: %s\n", qPrintable(text));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const AppOptions options = AppOptions::parse(rawArguments(argc, argv));
+    if (!options.error.isEmpty()) {
+        complain(options.error);
+        return 1;
+    }
+    if (options.helpRequested) {
+        std::fputs(qPrintable(AppOptions::usage()), stdout);
+        return 0;
+    }
+
+    // The platform is chosen before the application object exists, or Qt aborts on a missing
+    // display instead of saying so.
+    const bool hasDisplay = !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    switch (options.platformFor(hasDisplay, !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))) {
+    case AppOptions::Platform::NoDisplay:
+        complain(QStringLiteral("no display (DISPLAY/WAYLAND_DISPLAY unset); use --screenshot "
+                                "FILE or run under a desktop"));
+        return 2;
+    case AppOptions::Platform::Offscreen:
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        break;
+    case AppOptions::Platform::AsIs:
+        break;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QLatin1String(kApplicationTitle));
+
+    PortMap ports;
+    // "--port N=sim" puts the built-in simulated drive on a port; one drive for every opening,
+    // so it keeps moving between Starts.
+    const std::shared_ptr<DriveSender> simulatedDrive = SimSerialDevice::makeDrive(1);
+    ports.registerSpecialDevice(QStringLiteral("sim"),
+        [simulatedDrive] { return std::make_unique<SimSerialDevice>(simulatedDrive); });
+    {
+        StoredSettings stored;
+        const QStringList problems = ports.loadOverrides(stored.store());
+        for (const QString &problem : problems)
+            complain(problem);
+    }
+    for (const QString &option : options.portOptions) {
+        const QString problem = ports.applyPortOption(option);
+        if (!problem.isEmpty()) {
+            complain(problem);
+            return 1;
+        }
+    }
+
+    ModuleState state;
+    QtUserPrompts prompts;
+    Folap window(state, ports.factory(), ports, prompts);
+    window.show();
+
+    if (!options.screenshotFile.isEmpty()) {
+        // Once the window has been laid out and polished; the settings are left as they were.
+        QTimer::singleShot(0, &window, [&window, &options] {
+            const bool saved = window.grab().save(options.screenshotFile, "PNG");
+            if (!saved)
+                complain(QStringLiteral("cannot write %1").arg(options.screenshotFile));
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
+    return app.exec();
+}

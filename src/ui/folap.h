@@ -1,0 +1,83 @@
+// The main window: the port list, the lamps, the mode frame, the deviation gauge and the chart.
+// It owns the serial control for the whole run. Its handlers are named after the control and the
+// event (Portok_Click, Csok_Click...) and are kept thin; each group lives in its own source file:
+//   folap.cpp            start-up, About, calculator, shut-down, serial operations, CPU saver
+//   folap_capture.cpp    the serial event, the mode options and the Start / Stop buttons
+//   folap_transient.cpp  magnifier, pen colours, clearing, picture save and load
+// Every group connects its controls in wireHandlers() (folap.cpp).
+#pragma once
+
+#include "serial/serial_control.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+namespace Ui {
+class Folap;
+}
+
+class ChartSurface;
+class PortMap;
+class PrintSurface;
+class UserPrompts;
+struct ModuleState;
+
+class Folap : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Runs Form_Load before returning; the window is not shown yet.
+    Folap(ModuleState &state, SerialControl::DeviceFactory factory, const PortMap &ports,
+        UserPrompts &prompts, QWidget *parent = nullptr);
+    ~Folap() override;
+
+    // ---- Parts the program and the tests reach directly ----
+    SerialControl &MSComm() { return *m_comm; }
+    quint8 PortNumber() const { return m_PortNumber; }
+    // The Start operations set it from the port list; tests set it directly.
+    void setPortNumber(quint8 number) { m_PortNumber = number; }
+    ChartSurface *Rajz() const;
+    // The window's own surface, where failed Starts write their error numbers.
+    PrintSurface *surface() const;
+
+    // ---- Serial operations ----
+    enum class StartVariant { Continuous, Triggered };
+
+    // Start-up configuration of the closed port: no parity replacement, text input, zero bytes
+    // kept, then the receive profile of the selected mode.
+    void InitSerialLink();
+    // Callers close the port first; the profile takes effect at the next opening.
+    void ApplyProfile(bool rtsEnable, qint16 inBufferSize, qint16 rThreshold, qint16 inputLen);
+    // Closes, selects PortNumber and opens; returns the error number of the first failing step.
+    int OpenPort();
+    int ClosePort();
+    // A failed Start: lamps, then the variant's message for 8002 / 8005 (clearing the port
+    // selection afterwards) or the number written on the window for any other failure.
+    void ReportStartFailure(StartVariant variant, int errorNumber);
+
+public Q_SLOTS:
+    // ---- Menu and port list (folap.cpp) ----
+    void Nev_Click();
+    void Ford_Click();
+    void Portok_Click();
+
+    // ---- Capture modes (folap.cpp / folap_capture.cpp) ----
+    void Csok_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load(const PortMap &ports);
+    void Form_Unload();
+
+    void applyDesign();
+    void wireHandlers();
+
+    std::unique_ptr<Ui::Folap> m_ui;
+    ModuleState &m_state;
+    UserPrompts &m_prompts;
+    SerialControl *m_comm;
+    quint8 m_PortNumber = 0;
+};

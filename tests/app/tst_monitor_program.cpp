@@ -1,0 +1,80 @@
+// The monitor executable as a user starts it: a headless screenshot run, and the refusal to run
+// interactively without a display.
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestMonitorProgram : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void screenshotIsTakenWithoutADisplay();
+    void interactiveRunWithoutADisplaySaysWhyAndFails();
+    void badPortOptionIsRefused();
+
+private:
+    // A child environment with no display and no platform chosen, and its own settings folder.
+    QProcessEnvironment headless() const;
+    QTemporaryDir m_config;
+};
+
+QProcessEnvironment TestMonitorProgram::headless() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    return env;
+}
+
+void TestMonitorProgram::screenshotIsTakenWithoutADisplay()
+{
+    const QString shot = m_config.filePath(QStringLiteral("folap.png"));
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR), { QStringLiteral("--screenshot"), shot });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(monitor.exitCode(), 0);
+
+    const QImage image(shot);
+    QVERIFY(!image.isNull());
+    // The client area and the menu bar above it; no window frame.
+    QCOMPARE(image.width(), 817);
+    QVERIFY(image.height() > 607);
+    QVERIFY(image.height() < 607 + 60);
+    // A screenshot run leaves the settings untouched.
+    QVERIFY(
+        !QFile::exists(m_config.filePath(QStringLiteral("velmora-monitor/velmora-monitor.ini"))));
+}
+
+void TestMonitorProgram::interactiveRunWithoutADisplaySaysWhyAndFails()
+{
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR), QStringList {});
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 2);
+    const QByteArray err = monitor.readAllStandardError();
+    QVERIFY2(err.startsWith("velmora-monitor: no display (DISPLAY/WAYLAND_DISPLAY unset)"),
+        err.constData());
+    QCOMPARE(err.count('\n'), 1);
+}
+
+void TestMonitorProgram::badPortOptionIsRefused()
+{
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR),
+        { QStringLiteral("--port"), QStringLiteral("300=/dev/ttyUSB0"),
+            QStringLiteral("--screenshot"), m_config.filePath(QStringLiteral("x.png")) });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 1);
+    QVERIFY(monitor.readAllStandardError().startsWith("velmora-monitor: "));
+    QVERIFY(!QFile::exists(m_config.filePath(QStringLiteral("x.png"))));
+}
+
+QTEST_GUILESS_MAIN(TestMonitorProgram)
+#include "tst_monitor_program.moc"
