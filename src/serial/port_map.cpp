@@ -42,13 +42,13 @@ QString PortMap::defaultDevice(int port)
 #endif
 }
 
-bool PortMap::isDevicePath(const QString &spec)
+bool PortMap::isDevicePath(const QString &target)
 {
 #ifdef Q_OS_WIN
-    return spec.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)
-        || spec.startsWith(QLatin1String("\\\\.\\"));
+    return target.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)
+        || target.startsWith(QLatin1String("\\\\.\\"));
 #else
-    return spec.startsWith(QLatin1Char('/'));
+    return target.startsWith(QLatin1Char('/'));
 #endif
 }
 
@@ -62,18 +62,18 @@ QString PortMap::device(int port) const
 
 QString PortMap::describe(int port) const
 {
-    const QString spec = device(port);
-    if (spec.isEmpty())
+    const QString target = device(port);
+    if (target.isEmpty())
         return tr("Communications Port: no device");
-    if (!isDevicePath(spec))
-        return tr("Communications Port: %1 (built in)").arg(spec);
-    return tr("Communications Port: %1").arg(spec);
+    if (!isDevicePath(target))
+        return tr("Communications Port: %1 (built in)").arg(target);
+    return tr("Communications Port: %1").arg(target);
 }
 
-void PortMap::setDevice(int port, const QString &spec)
+void PortMap::setDevice(int port, const QString &target)
 {
     if (port >= kFirstPort && port <= kLastPort)
-        m_overrides.insert(port, spec);
+        m_overrides.insert(port, target);
 }
 
 QStringList PortMap::loadOverrides(QSettings &settings)
@@ -106,10 +106,10 @@ QString PortMap::applyPortOption(const QString &option)
     const int port = option.left(eq).trimmed().toInt(&ok);
     if (!ok || port < kFirstPort || port > kLastPort)
         return tr("--port %1: the port number must be 1 to 255").arg(option);
-    const QString spec = option.mid(eq + 1).trimmed();
-    if (spec.isEmpty())
+    const QString target = option.mid(eq + 1).trimmed();
+    if (target.isEmpty())
         return tr("--port %1: the device is missing").arg(option);
-    setDevice(port, spec);
+    setDevice(port, target);
     return {};
 }
 
@@ -120,12 +120,12 @@ void PortMap::registerSpecialDevice(const QString &name, DeviceMaker maker)
 
 std::unique_ptr<SerialDevice> PortMap::makeDevice(int port, int *error) const
 {
-    const QString spec = device(port);
+    const QString target = device(port);
     std::unique_ptr<SerialDevice> made;
-    if (isDevicePath(spec)) {
-        made = std::make_unique<QtSerialDevice>(spec);
-    } else if (!spec.isEmpty()) {
-        const auto it = m_special.constFind(spec);
+    if (isDevicePath(target)) {
+        made = std::make_unique<QtSerialDevice>(target);
+    } else if (!target.isEmpty()) {
+        const auto it = m_special.constFind(target);
         if (it != m_special.constEnd() && *it)
             made = (*it)();
     }

@@ -2,9 +2,9 @@
 //
 // Linux default: Comm 1-16 are /dev/ttyUSB0-15, Comm 17-32 /dev/ttyACM0-15, Comm 33-64
 // /dev/ttyS0-31, the rest name nothing (on Windows Comm n is COMn). The settings file's [Ports]
-// section (Comm5=/dev/ttyUSB3) and --port 5=/dev/ttyUSB3 options override single entries. A spec
-// that is not a device path is a special device name, such as "sim" for the built-in simulated
-// drive, made by a maker registered under that name.
+// section (Comm5=/dev/ttyUSB3) and --port 5=/dev/ttyUSB3 options override single entries. A port
+// may also name a built-in device instead of a path, such as "sim" for the simulated drive, made
+// by a maker registered under that name.
 #pragma once
 
 #include "serial/serial_control.h"
@@ -27,13 +27,13 @@ public:
 
     using DeviceMaker = std::function<std::unique_ptr<SerialDevice>()>;
 
-    // The device spec of a port; empty when the port names no device.
+    // A device path or a built-in device's name; empty when the port names no device.
     QString device(int port) const;
     // Tool tip text of a port list entry.
     QString describe(int port) const;
 
-    // An empty spec makes the port name no device.
-    void setDevice(int port, const QString &spec);
+    // An empty target makes the port name no device.
+    void setDevice(int port, const QString &target);
     // Applies the [Ports] section; returns a line for each entry it could not use.
     QStringList loadOverrides(QSettings &settings);
     // Applies one "N=DEVICE" option; returns what is wrong with it, or an empty text.
@@ -48,7 +48,7 @@ public:
 
 private:
     static QString defaultDevice(int port);
-    static bool isDevicePath(const QString &spec);
+    static bool isDevicePath(const QString &target);
 
     QHash<int, QString> m_overrides;
     QHash<QString, DeviceMaker> m_special;

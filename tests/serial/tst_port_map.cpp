@@ -1,5 +1,5 @@
 // Port numbers to devices: the default table, overrides from the settings file and --port, and
-// what the factory makes of a spec.
+// what the factory makes of a target.
 #include "fake_serial_device.h"
 #include "serial/port_map.h"
 #include "serial/qt_serial_device.h"
@@ -17,8 +17,8 @@ private Q_SLOTS:
     void portsSectionOverridesEntries();
     void portOptionsAreCheckedBeforeTheyApply_data();
     void portOptionsAreCheckedBeforeTheyApply();
-    void factoryMakesADeviceOnlyForAUsableSpec_data();
-    void factoryMakesADeviceOnlyForAUsableSpec();
+    void factoryMakesADeviceOnlyForAUsableTarget_data();
+    void factoryMakesADeviceOnlyForAUsableTarget();
 };
 
 void TestPortMap::defaultTableNamesTheUsualDevices_data()
@@ -95,9 +95,9 @@ void TestPortMap::portOptionsAreCheckedBeforeTheyApply()
         QVERIFY2(problem.contains(option), qPrintable(problem));
 }
 
-void TestPortMap::factoryMakesADeviceOnlyForAUsableSpec_data()
+void TestPortMap::factoryMakesADeviceOnlyForAUsableTarget_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("target");
     QTest::addColumn<bool>("simRegistered");
     QTest::addColumn<QString>("made"); // "port", "sim" or empty for 8002
     QTest::newRow("device path") << "/dev/ttyUSB3" << false << "port";
@@ -107,13 +107,13 @@ void TestPortMap::factoryMakesADeviceOnlyForAUsableSpec_data()
     QTest::newRow("no device") << QString() << true << QString();
 }
 
-void TestPortMap::factoryMakesADeviceOnlyForAUsableSpec()
+void TestPortMap::factoryMakesADeviceOnlyForAUsableTarget()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, target);
     QFETCH(bool, simRegistered);
     QFETCH(QString, made);
     PortMap map;
-    map.setDevice(12, spec);
+    map.setDevice(12, target);
     if (simRegistered)
         map.registerSpecialDevice(
             QStringLiteral("sim"), [] { return std::make_unique<FakeSerialDevice>(); });
@@ -122,7 +122,7 @@ void TestPortMap::factoryMakesADeviceOnlyForAUsableSpec()
     QCOMPARE(error, made.isEmpty() ? SerialError::InvalidPort : SerialError::None);
     QCOMPARE(device == nullptr, made.isEmpty());
     if (made == QLatin1String("port"))
-        QCOMPARE(qobject_cast<QtSerialDevice *>(device.get())->path(), spec);
+        QCOMPARE(qobject_cast<QtSerialDevice *>(device.get())->path(), target);
     if (made == QLatin1String("sim"))
         QVERIFY(qobject_cast<FakeSerialDevice *>(device.get()));
 }
