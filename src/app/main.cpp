@@ -3,7 +3,6 @@
 #include "app/stored_settings.h"
 #include "capture/sim_serial_device.h"
 #include "serial/port_map.h"
-#include "ui/app_title.h"
 #include "ui/folap.h"
 #include "ui/module_state.h"
 #include "ui/qt_user_prompts.h"
@@ -59,7 +58,9 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QLatin1String(kApplicationTitle));
+    // No application display name: on X11 and Wayland Qt appends it to every window title, and
+    // the main window's caption already carries the program's name. Message boxes are titled
+    // with it explicitly (QtUserPrompts).
 
     PortMap ports;
     // "--port N=sim" puts the built-in simulated drive on a port; one drive for every opening,

@@ -196,8 +196,6 @@ void TestFolapStartup::controlsSitWhereTheLayoutPutsThem_data()
     QTest::addColumn<QRect>("geometry");
     QTest::newRow("Portok") << "Portok"
                             << "surface" << QRect(8, 16, 81, 21);
-    QTest::newRow("LED") << "LED"
-                         << "surface" << QRect(96, 18, 17, 17);
     QTest::newRow("LED2") << "LED2"
                           << "surface" << QRect(249, 18, 67, 17);
     QTest::newRow("Rajz") << "Rajz"
@@ -206,36 +204,14 @@ void TestFolapStartup::controlsSitWhereTheLayoutPutsThem_data()
                              << "surface" << QRect(8, 572, 601, 21);
     QTest::newRow("Frame1") << "Frame1"
                             << "surface" << QRect(624, 48, 185, 173);
-    QTest::newRow("Frame2") << "Frame2"
-                            << "surface" << QRect(624, 480, 185, 109);
     QTest::newRow("Mentes") << "Mentes"
                             << "surface" << QRect(752, 548, 49, 25);
-    QTest::newRow("Pozitivbar") << "Pozitivbar"
-                                << "surface" << QRect(640, 256, 25, 169);
-    QTest::newRow("Negativbar") << "Negativbar"
-                                << "surface" << QRect(760, 256, 25, 169);
-    QTest::newRow("Ertek") << "Ertek"
-                           << "surface" << QRect(668, 440, 93, 33);
     QTest::newRow("Triger") << "Triger"
                             << "Frame1" << QRect(8, 16, 173, 25);
-    QTest::newRow("TMegse") << "TMegse"
-                            << "Frame1" << QRect(128, 40, 49, 33);
-    QTest::newRow("FStart") << "FStart"
-                            << "Frame1" << QRect(8, 112, 105, 33);
     QTest::newRow("Csok") << "Csok"
                           << "Frame1" << QRect(12, 152, 113, 13);
     QTest::newRow("Szin(3)") << "Szin(3)"
                              << "Frame2" << QRect(4, 84, 41, 17);
-    QTest::newRow("Torlesgomb") << "Torlesgomb"
-                                << "Frame2" << QRect(60, 24, 57, 57);
-    QTest::newRow("Torles") << "Torles"
-                            << "Frame2" << QRect(52, 84, 73, 21);
-    QTest::newRow("Betolt") << "Betolt"
-                            << "Frame2" << QRect(128, 16, 49, 25);
-    QTest::newRow("Line1(0)") << "Line1(0)"
-                              << "surface" << QRect(664, 424, 25, 1);
-    QTest::newRow("Line1(3)") << "Line1(3)"
-                              << "surface" << QRect(736, 256, 25, 1);
     QTest::newRow("Line1(4)") << "Line1(4)"
                               << "surface" << QRect(664, 340, 25, 1);
 }
@@ -269,14 +245,8 @@ void TestFolapStartup::captionsTooltipsAndFonts_data()
     QTest::newRow("Label2") << "Label2"
                             << "Velmora CNC Servo Monitor" << none << "Times New Roman" << 20.25
                             << true << true;
-    QTest::newRow("Label6") << "Label6"
-                            << "www.velmora-drives.com" << none << "Arial" << 8.25 << false << true;
     QTest::newRow("Label1(1)") << "Label1(1)"
                                << "Deviation:" << none << "MS Sans Serif" << 9.75 << false << false;
-    QTest::newRow("Label1(0)") << "Label1(0)"
-                               << "Step" << none << "MS Sans Serif" << 9.75 << false << false;
-    QTest::newRow("Label3(0)") << "Label3(0)"
-                               << "+" << none << "Arial" << 24.0 << true << false;
     QTest::newRow("Ertek") << "Ertek"
                            << "+0"
                            << "Deviation of Mechanikal"
@@ -287,16 +257,10 @@ void TestFolapStartup::captionsTooltipsAndFonts_data()
                             << "Triggered   [Limit=20 Step]:"
                             << "Start for recorder"
                             << "" << 0.0 << false << false;
-    QTest::newRow("Foly") << "Foly"
-                          << "Continuous:"
-                          << "Continuous draw"
-                          << "" << 0.0 << false << false;
     QTest::newRow("Csok") << "Csok"
                           << "CPU Saver Mode"
                           << "Reduce Sample mode"
                           << "" << 0.0 << false << false;
-    QTest::newRow("Frame1") << "Frame1"
-                            << "Works mode:" << none << "" << 0.0 << false << false;
     QTest::newRow("Frame2") << "Frame2"
                             << "Transiens picture:" << none << "" << 0.0 << false << false;
     QTest::newRow("Portok") << "Portok"
@@ -307,10 +271,6 @@ void TestFolapStartup::captionsTooltipsAndFonts_data()
                           << ""
                           << "Transiens. Use slide for magnifying!"
                           << "" << 0.0 << false << false;
-    QTest::newRow("Torles") << "Torles"
-                            << "Auto Clear" << none << "" << 0.0 << false << false;
-    QTest::newRow("Szin(2)") << "Szin(2)"
-                             << "" << none << "" << 0.0 << false << false;
 }
 
 void TestFolapStartup::captionsTooltipsAndFonts()
