@@ -13,8 +13,11 @@ AppOptions AppOptions::parse(const QStringList &args)
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N=DEVICE"));
-    parser.addOption(screenshot);
-    parser.addOption(port);
+    const QCommandLineOption demo(QStringLiteral("demo"), QString());
+    const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("MODE"));
+    const QCommandLineOption after(QStringLiteral("after"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption afterCapture(QStringLiteral("after-capture"), QString());
+    parser.addOptions({ screenshot, port, demo, start, after, afterCapture });
 
     if (!parser.parse(args)) {
         options.error = parser.errorText();
@@ -34,8 +37,37 @@ AppOptions AppOptions::parse(const QStringList &args)
         options.error = QStringLiteral("--screenshot needs a file name");
         return options;
     }
-    // Checked against the port map, which knows what a device spec may be.
+    // Checked against the port map, which knows what a device may be.
     options.portOptions = parser.values(port);
+    options.demo = parser.isSet(demo);
+
+    if (parser.isSet(start)) {
+        const QString mode = parser.value(start);
+        if (mode == QLatin1String("continuous")) {
+            options.start = StartMode::Continuous;
+        } else if (mode == QLatin1String("triggered")) {
+            options.start = StartMode::Triggered;
+        } else {
+            options.error
+                = QStringLiteral("--start takes continuous or triggered, not '%1'").arg(mode);
+            return options;
+        }
+    }
+    if (parser.isSet(after)) {
+        bool ok = false;
+        options.screenshotAfterMs = parser.value(after).toInt(&ok);
+        if (!ok || options.screenshotAfterMs < 0) {
+            options.error = QStringLiteral("--after takes a number of milliseconds, not '%1'")
+                                .arg(parser.value(after));
+            return options;
+        }
+    }
+    options.screenshotAfterCapture = parser.isSet(afterCapture);
+    if ((parser.isSet(after) || options.screenshotAfterCapture)
+        && options.screenshotFile.isEmpty()) {
+        options.error = QStringLiteral("--after and --after-capture go with --screenshot FILE");
+        return options;
+    }
     return options;
 }
 
@@ -51,7 +83,16 @@ QString AppOptions::usage()
         "  -h, --help             Show this help.\n"
         "  --screenshot FILE      Render the main window once start-up is done, save it\n"
         "                         as a PNG file and exit (works without a display).\n"
-        "  --port N=DEVICE        Use DEVICE for port number N (1..255); may be repeated.\n");
+        "  --port N=DEVICE        Use DEVICE for port number N (1..255); may be repeated.\n"
+        "                         DEVICE is a device path, or 'sim' for the built-in\n"
+        "                         simulated drive.\n"
+        "  --demo                 Put the simulated drive on Comm 1 for this run (the\n"
+        "                         settings file is not changed).\n"
+        "  --start MODE           Once started, select MODE (continuous or triggered) and\n"
+        "                         press its Start button.\n"
+        "  --after MS             With --screenshot: let the window run MS milliseconds first.\n"
+        "  --after-capture        With --screenshot: wait until the first transient has been\n"
+        "                         drawn (at most a minute).\n");
 }
 
 AppOptions::Platform AppOptions::platformFor(bool hasDisplay, bool platformChosen) const

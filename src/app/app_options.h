@@ -1,5 +1,5 @@
-// The monitor's command line: --screenshot FILE and repeatable --port N=DEVICE, and whether the
-// program can run at all where no display is available.
+// The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --screenshot FILE
+// with its timing, and whether the program can run at all where no display is available.
 #pragma once
 
 #include <QString>
@@ -7,8 +7,14 @@
 
 struct AppOptions
 {
+    enum class StartMode { None, Continuous, Triggered };
+
     QString screenshotFile; // empty: run interactively
+    int screenshotAfterMs = 0; // how long to let the window run before the screenshot
+    bool screenshotAfterCapture = false; // take it once the first transient has been drawn
     QStringList portOptions; // the N=DEVICE texts, in the order given
+    bool demo = false; // the built-in simulated drive on Comm 1, for this run only
+    StartMode start = StartMode::None; // press this mode's Start once start-up is done
     QString error; // set when the arguments cannot be used
     bool helpRequested = false;
 

@@ -9,6 +9,8 @@ class TestAppOptions : public QObject
 private Q_SLOTS:
     void argumentsAreParsed_data();
     void argumentsAreParsed();
+    void demoStartAndScreenshotTimingAreParsed_data();
+    void demoStartAndScreenshotTimingAreParsed();
     void platformDependsOnDisplayAndScreenshot_data();
     void platformDependsOnDisplayAndScreenshot();
 };
@@ -54,6 +56,59 @@ void TestAppOptions::argumentsAreParsed()
     QCOMPARE(options.screenshotFile, screenshot);
     QCOMPARE(options.portOptions, ports);
     QCOMPARE(options.helpRequested, help);
+}
+
+void TestAppOptions::demoStartAndScreenshotTimingAreParsed_data()
+{
+    using S = AppOptions::StartMode;
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("demo");
+    QTest::addColumn<S>("start");
+    QTest::addColumn<int>("afterMs");
+    QTest::addColumn<bool>("afterCapture");
+    QTest::addColumn<bool>("error");
+    QTest::newRow("defaults") << QStringList {} << false << S::None << 0 << false << false;
+    QTest::newRow("demo") << QStringList { "--demo" } << true << S::None << 0 << false << false;
+    QTest::newRow("start continuous")
+        << QStringList { "--start", "continuous" } << false << S::Continuous << 0 << false << false;
+    QTest::newRow("start triggered")
+        << QStringList { "--start=triggered" } << false << S::Triggered << 0 << false << false;
+    QTest::newRow("unknown mode") << QStringList { "--start", "fast" } << false << S::None << 0
+                                  << false << true;
+    QTest::newRow("screenshot after time")
+        << QStringList { "--demo", "--screenshot", "a.png", "--after", "1500" } << true << S::None
+        << 1500 << false << false;
+    QTest::newRow("screenshot after capture")
+        << QStringList { "--screenshot", "a.png", "--after-capture", "--start", "triggered" }
+        << false << S::Triggered << 0 << true << false;
+    QTest::newRow("after is not a number")
+        << QStringList { "--screenshot", "a.png", "--after", "soon" } << false << S::None << 0
+        << false << true;
+    QTest::newRow("negative after") << QStringList { "--screenshot", "a.png", "--after", "-1" }
+                                    << false << S::None << 0 << false << true;
+    QTest::newRow("after without screenshot")
+        << QStringList { "--after", "100" } << false << S::None << 0 << false << true;
+    QTest::newRow("after-capture without screenshot")
+        << QStringList { "--after-capture" } << false << S::None << 0 << false << true;
+}
+
+void TestAppOptions::demoStartAndScreenshotTimingAreParsed()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, demo);
+    QFETCH(AppOptions::StartMode, start);
+    QFETCH(int, afterMs);
+    QFETCH(bool, afterCapture);
+    QFETCH(bool, error);
+    args.prepend(QStringLiteral("velmora-monitor"));
+    const AppOptions options = AppOptions::parse(args);
+    QCOMPARE(!options.error.isEmpty(), error);
+    if (error)
+        return;
+    QCOMPARE(options.demo, demo);
+    QCOMPARE(options.start, start);
+    QCOMPARE(options.screenshotAfterMs, afterMs);
+    QCOMPARE(options.screenshotAfterCapture, afterCapture);
 }
 
 void TestAppOptions::platformDependsOnDisplayAndScreenshot_data()
