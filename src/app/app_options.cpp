@@ -17,7 +17,9 @@ AppOptions AppOptions::parse(const QStringList &args)
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("MODE"));
     const QCommandLineOption after(QStringLiteral("after"), QString(), QStringLiteral("MS"));
     const QCommandLineOption afterCapture(QStringLiteral("after-capture"), QString());
-    parser.addOptions({ screenshot, port, demo, start, after, afterCapture });
+    const QCommandLineOption statsEvery(
+        QStringLiteral("stats-every"), QString(), QStringLiteral("SECONDS"));
+    parser.addOptions({ screenshot, port, demo, start, after, afterCapture, statsEvery });
 
     if (!parser.parse(args)) {
         options.error = parser.errorText();
@@ -62,6 +64,15 @@ AppOptions AppOptions::parse(const QStringList &args)
             return options;
         }
     }
+    if (parser.isSet(statsEvery)) {
+        bool ok = false;
+        options.statsEverySeconds = parser.value(statsEvery).toInt(&ok);
+        if (!ok || options.statsEverySeconds <= 0) {
+            options.error = QStringLiteral("--stats-every takes a number of seconds, not '%1'")
+                                .arg(parser.value(statsEvery));
+            return options;
+        }
+    }
     options.screenshotAfterCapture = parser.isSet(afterCapture);
     if ((parser.isSet(after) || options.screenshotAfterCapture)
         && options.screenshotFile.isEmpty()) {
@@ -92,7 +103,9 @@ QString AppOptions::usage()
         "                         press its Start button.\n"
         "  --after MS             With --screenshot: let the window run MS milliseconds first.\n"
         "  --after-capture        With --screenshot: wait until the first transient has been\n"
-        "                         drawn (at most a minute).\n");
+        "                         drawn (at most a minute).\n"
+        "  --stats-every SECONDS  Print the live samples shown and the transients drawn so\n"
+        "                         far on stdout this often (for long unattended runs).\n");
 }
 
 AppOptions::Platform AppOptions::platformFor(bool hasDisplay, bool platformChosen) const

@@ -15,6 +15,7 @@ struct AppOptions
     QStringList portOptions; // the N=DEVICE texts, in the order given
     bool demo = false; // the built-in simulated drive on Comm 1, for this run only
     StartMode start = StartMode::None; // press this mode's Start once start-up is done
+    int statsEverySeconds = 0; // print the samples shown and captures drawn this often; 0: never
     QString error; // set when the arguments cannot be used
     bool helpRequested = false;
 

@@ -11,6 +11,7 @@ private Q_SLOTS:
     void argumentsAreParsed();
     void demoStartAndScreenshotTimingAreParsed_data();
     void demoStartAndScreenshotTimingAreParsed();
+    void statsPeriodIsParsed();
     void platformDependsOnDisplayAndScreenshot_data();
     void platformDependsOnDisplayAndScreenshot();
 };
@@ -88,6 +89,8 @@ void TestAppOptions::demoStartAndScreenshotTimingAreParsed_data()
                                     << false << S::None << 0 << false << true;
     QTest::newRow("after without screenshot")
         << QStringList { "--after", "100" } << false << S::None << 0 << false << true;
+    QTest::newRow("stats every zero")
+        << QStringList { "--stats-every", "0" } << false << S::None << 0 << false << true;
     QTest::newRow("after-capture without screenshot")
         << QStringList { "--after-capture" } << false << S::None << 0 << false << true;
 }
@@ -109,6 +112,15 @@ void TestAppOptions::demoStartAndScreenshotTimingAreParsed()
     QCOMPARE(options.start, start);
     QCOMPARE(options.screenshotAfterMs, afterMs);
     QCOMPARE(options.screenshotAfterCapture, afterCapture);
+}
+
+void TestAppOptions::statsPeriodIsParsed()
+{
+    const AppOptions options = AppOptions::parse({ QStringLiteral("velmora-monitor"),
+        QStringLiteral("--stats-every"), QStringLiteral("60") });
+    QVERIFY(options.error.isEmpty());
+    QCOMPARE(options.statsEverySeconds, 60);
+    QCOMPARE(AppOptions::parse({ QStringLiteral("velmora-monitor") }).statsEverySeconds, 0);
 }
 
 void TestAppOptions::platformDependsOnDisplayAndScreenshot_data()
