@@ -116,6 +116,8 @@ void Folap::wireHandlers()
     connect(m_ui->Ford, &QAction::triggered, this, &Folap::Ford_Click);
     connect(m_ui->Portok, &QComboBox::currentIndexChanged, this, &Folap::Portok_Click);
     connect(m_ui->Csok, &QCheckBox::toggled, this, &Folap::Csok_Click);
+
+    wireTransientTools();
 }
 
 // ---- Start-up and shut-down ----

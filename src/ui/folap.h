@@ -65,6 +65,17 @@ public Q_SLOTS:
     // ---- Capture modes (folap.cpp / folap_capture.cpp) ----
     void Csok_Click();
 
+    // ---- Transient tools (folap_transient.cpp) ----
+    // Clears the chart and draws 600 bytes of the capture from Csuszka's value on, one byte per
+    // column, then discards the serial input waiting.
+    void Csuszka_Change();
+    void Csuszka_Scroll();
+    // Index 0..3: black, red, cyan, magenta for the lines drawn from now on; others are ignored.
+    void Szin_Click(int Index);
+    void Torlesgomb_Click();
+    void Mentes_Click();
+    void Betolt_Click();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -74,6 +85,11 @@ private:
 
     void applyDesign();
     void wireHandlers();
+
+    // Transient tools (folap_transient.cpp).
+    void wireTransientTools();
+    void Csuszka_ValueChanged();
+    void ReportFileError(int errorNumber);
 
     std::unique_ptr<Ui::Folap> m_ui;
     ModuleState &m_state;
