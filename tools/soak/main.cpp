@@ -114,7 +114,9 @@ void printSummary(QTextStream &out, const PhaseResult &result)
                    .arg(result.sent.transients)
                    .arg(result.shown.captures)
                    .arg(result.lost());
-    else
+    if (result.triggered && result.lost() == 1)
+        out << " (the drive's time may have ended in the middle of the last one)";
+    if (!result.triggered)
         out << QStringLiteral("  pairs sent %1, shown %2, lost %3")
                    .arg(result.sent.samples)
                    .arg(result.shown.samples)

@@ -225,6 +225,9 @@ void SoakPhase::sampleRow(bool last)
     if (!usage)
         return;
     const double seconds = double(now - m_lastMs) / 1000.0;
+    // The end of the drive's time can fall just after a row; the totals are in the summary.
+    if (last && seconds < 1.0)
+        return;
     const double cpu = seconds > 0.0 ? 100.0 * double(usage->cpuTicks - m_lastUsage.cpuTicks)
             / double(m_ticksPerSecond) / seconds
                                      : 0.0;
