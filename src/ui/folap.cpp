@@ -117,6 +117,22 @@ void Folap::wireHandlers()
     connect(m_ui->Portok, &QComboBox::currentIndexChanged, this, &Folap::Portok_Click);
     connect(m_ui->Csok, &QCheckBox::toggled, this, &Folap::Csok_Click);
 
+    // An option's handler runs when it becomes selected; not on deselection, not on a re-click.
+    connect(m_ui->Foly, &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected)
+            Foly_Click();
+    });
+    connect(m_ui->Triger, &QRadioButton::toggled, this, [this](bool selected) {
+        if (selected)
+            Triger_Click();
+    });
+    connect(m_ui->FStart, &QPushButton::clicked, this, &Folap::FStart_Click);
+    connect(m_ui->FStop, &QPushButton::clicked, this, &Folap::FStop_Click);
+    connect(m_ui->TStart, &QPushButton::clicked, this, &Folap::TStart_Click);
+    connect(m_ui->TMegse, &QPushButton::clicked, this, &Folap::TMegse_Click);
+    connect(m_comm, &SerialControl::OnComm, this, &Folap::MSComm_OnComm);
+    connect(m_comm, &SerialControl::deviceFailed, this, &Folap::MSComm_DeviceFailed);
+
     wireTransientTools();
 }
 

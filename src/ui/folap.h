@@ -40,6 +40,8 @@ public:
     ChartSurface *Rajz() const;
     // The window's own surface, where failed Starts write their error numbers.
     PrintSurface *surface() const;
+    // Live samples applied to the display since the window opened, for throughput checks.
+    quint64 samplesShown() const { return m_samplesShown; }
 
     // ---- Serial operations ----
     enum class StartVariant { Continuous, Triggered };
@@ -64,6 +66,18 @@ public Q_SLOTS:
 
     // ---- Capture modes (folap.cpp / folap_capture.cpp) ----
     void Csok_Click();
+    // The option handlers run when their option becomes selected; clicking the selected option
+    // again changes nothing and runs nothing.
+    void Foly_Click();
+    void Triger_Click();
+    void FStart_Click();
+    void FStop_Click();
+    void TStart_Click();
+    void TMegse_Click();
+    // The serial control's event: a live sample in continuous mode, or a captured transient.
+    void MSComm_OnComm();
+    // The open device failed (adapter pulled): the link ends as after a Stop, the display stays.
+    void MSComm_DeviceFailed(int errorNumber, const QString &osMessage);
 
     // ---- Transient tools (folap_transient.cpp) ----
     // Clears the chart and draws 600 bytes of the capture from Csuszka's value on, one byte per
@@ -86,6 +100,14 @@ private:
     void applyDesign();
     void wireHandlers();
 
+    // Capture modes (folap_capture.cpp). The Start steps return the first failure's number.
+    int startContinuous();
+    int startTriggered();
+    int stopForTheOtherMode();
+    void showLiveSample();
+    void captureTransient();
+    void DrawCaptureOverview();
+
     // Transient tools (folap_transient.cpp).
     void wireTransientTools();
     void Csuszka_ValueChanged();
@@ -96,4 +118,5 @@ private:
     UserPrompts &m_prompts;
     SerialControl *m_comm;
     quint8 m_PortNumber = 0;
+    quint64 m_samplesShown = 0;
 };

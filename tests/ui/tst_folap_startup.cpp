@@ -4,6 +4,7 @@
 
 #include "ui/chart_surface.h"
 #include "ui/print_surface.h"
+#include "ui/vertical_gauge.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -140,8 +140,7 @@ void TestFolapStartup::controlsStartInTheirDesignState()
     QCOMPARE(h.control<QLabel>(QStringLiteral("Ertek"))->text(), QStringLiteral("+0"));
 
     for (const char *name : { "Pozitivbar", "Negativbar" }) {
-        auto *bar = h.control<QProgressBar>(QLatin1String(name));
-        QCOMPARE(bar->orientation(), Qt::Vertical);
+        auto *bar = h.control<VerticalGauge>(QLatin1String(name));
         QCOMPARE(bar->minimum(), 0);
         QCOMPARE(bar->maximum(), 255);
         QCOMPARE(bar->value(), 0);
