@@ -8,6 +8,8 @@
 #include "ui/qt_user_prompts.h"
 
 #include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -74,6 +76,9 @@ int main(int argc, char *argv[])
         for (const QString &problem : problems)
             complain(problem);
     }
+    // --demo: the simulated drive on Comm 1 for this run; an explicit --port still wins.
+    if (options.demo)
+        ports.applyPortOption(QStringLiteral("1=sim"));
     for (const QString &option : options.portOptions) {
         const QString problem = ports.applyPortOption(option);
         if (!problem.isEmpty()) {
@@ -87,14 +92,50 @@ int main(int argc, char *argv[])
     Folap window(state, ports.factory(), ports, prompts);
     window.show();
 
-    if (!options.screenshotFile.isEmpty()) {
-        // Once the window has been laid out and polished; the settings are left as they were.
+    if (options.start != AppOptions::StartMode::None) {
+        // As the user would: choose the mode's option (its handler runs), then press Start.
         QTimer::singleShot(0, &window, [&window, &options] {
+            const bool continuous = options.start == AppOptions::StartMode::Continuous;
+            const QString option = continuous ? QStringLiteral("Foly") : QStringLiteral("Triger");
+            const QString button = continuous ? QStringLiteral("FStart") : QStringLiteral("TStart");
+            if (auto *radio = window.findChild<QRadioButton *>(option))
+                radio->setChecked(true);
+            if (auto *start = window.findChild<QPushButton *>(button))
+                start->click();
+        });
+    }
+
+    QTimer statsTimer;
+    if (options.statsEverySeconds > 0) {
+        QObject::connect(&statsTimer, &QTimer::timeout, &window, [&window] {
+            std::printf("velmora-monitor: stats samples=%llu captures=%llu\n",
+                (unsigned long long)window.samplesShown(),
+                (unsigned long long)window.capturesDrawn());
+            std::fflush(stdout);
+        });
+        statsTimer.start(options.statsEverySeconds * 1000);
+    }
+
+    if (!options.screenshotFile.isEmpty()) {
+        // Once the window has been laid out and polished, after the wait asked for; the settings
+        // are left as they were, since the window is not closed.
+        const auto shoot = [&window, &options] {
             const bool saved = window.grab().save(options.screenshotFile, "PNG");
             if (!saved)
                 complain(QStringLiteral("cannot write %1").arg(options.screenshotFile));
             QCoreApplication::exit(saved ? 0 : 1);
-        });
+        };
+        if (options.screenshotAfterCapture) {
+            QObject::connect(
+                &window, &Folap::transientDrawn, &window, [shoot, &window] { QTimer::singleShot(0, &window, shoot); },
+                Qt::SingleShotConnection);
+            QTimer::singleShot(60000, &window, [] {
+                complain(QStringLiteral("no transient was captured within a minute"));
+                QCoreApplication::exit(1);
+            });
+        } else {
+            QTimer::singleShot(options.screenshotAfterMs, &window, shoot);
+        }
     }
     return app.exec();
 }

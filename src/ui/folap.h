@@ -42,6 +42,8 @@ public:
     PrintSurface *surface() const;
     // Live samples applied to the display since the window opened, for throughput checks.
     quint64 samplesShown() const { return m_samplesShown; }
+    // Transients captured and drawn since the window opened.
+    quint64 capturesDrawn() const { return m_capturesDrawn; }
 
     // ---- Serial operations ----
     enum class StartVariant { Continuous, Triggered };
@@ -90,6 +92,10 @@ public Q_SLOTS:
     void Mentes_Click();
     void Betolt_Click();
 
+Q_SIGNALS:
+    // A captured transient has just been drawn (for screenshots and long unattended runs).
+    void transientDrawn();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -119,4 +125,5 @@ private:
     SerialControl *m_comm;
     quint8 m_PortNumber = 0;
     quint64 m_samplesShown = 0;
+    quint64 m_capturesDrawn = 0;
 };

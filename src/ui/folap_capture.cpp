@@ -160,6 +160,8 @@ void Folap::captureTransient()
         m_state.CaptureBuffer[i] = one.isEmpty() ? 0 : quint8(one.at(0).unicode());
     }
     DrawCaptureOverview();
+    ++m_capturesDrawn;
+    Q_EMIT transientDrawn();
 
     ClosePort();
     m_comm->setCommPort(m_PortNumber);
