@@ -43,7 +43,11 @@ bool StoredSettings::roundedValue(const QString &text, double *value)
 int StoredSettings::readInRange(const QString &key, int defaultValue, int low, int high)
 {
     m_settings.beginGroup(kSetupGroup);
-    const QString text = m_settings.value(key, NumberText(defaultValue)).toString();
+    // An unquoted comma makes QSettings read a list; the stored text is what counts.
+    const QVariant stored = m_settings.value(key, NumberText(defaultValue));
+    const QString text = stored.typeId() == QMetaType::QStringList
+        ? stored.toStringList().join(QLatin1Char(','))
+        : stored.toString();
     m_settings.endGroup();
     double value = 0;
     if (!roundedValue(text, &value) || value < low || value > high)
