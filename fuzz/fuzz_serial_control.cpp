@@ -73,24 +73,11 @@ public:
         for (char c : bytes) {
             const int value = quint8(c);
             std::vector<qint64> next;
-            for (qint64 last : m_last) {
-                for (qint64 s = last + 1; s < m_fed; ++s) {
-                    if (valueAt(s) == value) {
-                        next.push_back(s);
-                        break;
-                    }
-                    const Window *window = windowAt(s);
-                    if (!window)
-                        break;
-                    // Skip within the window to the next byte with this value.
-                    const qint64 match = s + ((value - valueAt(s)) & 0xff);
-                    s = std::min(match, window->second) - 1;
-                }
-            }
-            fuzzCheck(!next.empty(),
-                "a byte came out that was never fed, came out twice or "
-                "came out of order");
+            for (qint64 last : m_last)
+                nextPositions(last, value, &next);
+            fuzzCheck(!next.empty(), "a byte came out never fed, twice or out of order");
             std::sort(next.begin(), next.end());
+            next.erase(std::unique(next.begin(), next.end()), next.end());
             m_last.clear();
             for (qint64 s : next) {
                 // A later position reachable through lost bytes only is covered by the earlier.
@@ -115,6 +102,28 @@ private:
     static constexpr qint64 kOpenEnd = std::numeric_limits<qint64>::max();
 
     int valueAt(qint64 seq) const { return int((seq + m_offset) & 0xff); }
+
+    // Where a byte of this value can be if the last one came from `last`: the first match among
+    // the bytes that may have been lost right after it (any later match there is reachable from
+    // that one), or the first byte after them, which cannot have been lost.
+    void nextPositions(qint64 last, int value, std::vector<qint64> *next) const
+    {
+        bool matchedInRun = false;
+        for (qint64 s = last + 1; s < m_fed;) {
+            const Window *window = windowAt(s);
+            if (!window) {
+                if (valueAt(s) == value)
+                    next->push_back(s);
+                return;
+            }
+            const qint64 match = s + ((value - valueAt(s)) & 0xff);
+            if (!matchedInRun && match < std::min(window->second, m_fed)) {
+                next->push_back(match);
+                matchedInRun = true;
+            }
+            s = window->second;
+        }
+    }
     const Window *windowAt(qint64 seq) const
     {
         for (const Window &w : m_windows) {
