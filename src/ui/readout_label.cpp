@@ -3,7 +3,7 @@
 
 ReadoutLabel::ReadoutLabel(QWidget *parent)
     : QLabel(parent)
-    , m_throttle(this, [this] { setUpdatesEnabled(true); })
+    , m_throttle(this, [this] { update(); })
 {
 }
 
@@ -11,9 +11,15 @@ void ReadoutLabel::setCaption(const QString &caption)
 {
     if (caption == text())
         return;
-    // With updates off, setText() schedules no paint; turning them on again at the end of the
-    // frame repaints the label with whatever caption it has then.
-    if (!m_throttle.paintNow() && updatesEnabled())
-        setUpdatesEnabled(false);
+    if (m_throttle.paintNow() || !updatesEnabled()) {
+        setText(caption);
+        return;
+    }
+    // Held: the caption changes without the repaint setText() asks for, and the end of the frame
+    // paints it. The flag that turns update() into nothing is raised for this one call only;
+    // setUpdatesEnabled() cannot do this (enabling repaints at once), and a label left with
+    // updates disabled is skipped by grab() and by exposures, so it would come out blank.
+    setAttribute(Qt::WA_UpdatesDisabled, true);
     setText(caption);
+    setAttribute(Qt::WA_UpdatesDisabled, false);
 }

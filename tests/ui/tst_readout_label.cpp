@@ -3,6 +3,7 @@
 
 #include "paint_counter.h"
 
+#include <QScreen>
 #include <QTest>
 
 class TestReadoutLabel : public QObject
@@ -10,6 +11,7 @@ class TestReadoutLabel : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void captionsFasterThanTheFrameRateArePaintedOncePerFrame();
+    void grabDuringAHeldFrameShowsTheLatestCaption();
 };
 
 void TestReadoutLabel::captionsFasterThanTheFrameRateArePaintedOncePerFrame()
@@ -43,6 +45,34 @@ void TestReadoutLabel::captionsFasterThanTheFrameRateArePaintedOncePerFrame()
     label->setCaption(QStringLiteral("- 200"));
     QCoreApplication::processEvents();
     QCOMPARE(counter.paints, paints);
+}
+
+// A screenshot is taken while samples stream in, so nearly always inside a held frame.
+void TestReadoutLabel::grabDuringAHeldFrameShowsTheLatestCaption()
+{
+    QWidget window;
+    window.resize(200, 40);
+    auto *label = new ReadoutLabel(&window);
+    label->setGeometry(0, 0, 93, 33);
+    // A plain label beside it, for what the caption looks like.
+    auto *reference = new QLabel(QStringLiteral("- 88"), &window);
+    reference->setGeometry(100, 0, 93, 33);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    label->setCaption(QStringLiteral("+ 1")); // painted at once: the frame starts
+    QCoreApplication::processEvents();
+    label->setCaption(QStringLiteral("- 88")); // held until the frame ends
+    const QImage shot = window.grab().toImage();
+    QCOMPARE(shot.copy(label->geometry()), shot.copy(reference->geometry()));
+
+    // And the screen shows it once the frame is over.
+    const auto onScreen = [&window](QWidget *part) {
+        return window.screen()
+            ->grabWindow(window.winId(), part->x(), part->y(), part->width(), part->height())
+            .toImage();
+    };
+    QTRY_COMPARE(onScreen(label), onScreen(reference));
 }
 
 QTEST_MAIN(TestReadoutLabel)
