@@ -12,6 +12,8 @@ AppOptions AppOptions::parse(const QStringList &args)
     // Descriptions live in usage().
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption calculatorScreenshot(
+        QStringLiteral("screenshot-calculator"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N=DEVICE"));
     const QCommandLineOption demo(QStringLiteral("demo"), QString());
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("MODE"));
@@ -19,7 +21,8 @@ AppOptions AppOptions::parse(const QStringList &args)
     const QCommandLineOption afterCapture(QStringLiteral("after-capture"), QString());
     const QCommandLineOption statsEvery(
         QStringLiteral("stats-every"), QString(), QStringLiteral("SECONDS"));
-    parser.addOptions({ screenshot, port, demo, start, after, afterCapture, statsEvery });
+    parser.addOptions(
+        { screenshot, calculatorScreenshot, port, demo, start, after, afterCapture, statsEvery });
 
     if (!parser.parse(args)) {
         options.error = parser.errorText();
@@ -37,6 +40,11 @@ AppOptions AppOptions::parse(const QStringList &args)
     options.screenshotFile = parser.value(screenshot);
     if (parser.isSet(screenshot) && options.screenshotFile.isEmpty()) {
         options.error = QStringLiteral("--screenshot needs a file name");
+        return options;
+    }
+    options.calculatorScreenshotFile = parser.value(calculatorScreenshot);
+    if (parser.isSet(calculatorScreenshot) && options.calculatorScreenshotFile.isEmpty()) {
+        options.error = QStringLiteral("--screenshot-calculator needs a file name");
         return options;
     }
     // Checked against the port map, which knows what a device may be.
@@ -94,6 +102,9 @@ QString AppOptions::usage()
         "  -h, --help             Show this help.\n"
         "  --screenshot FILE      Render the main window once start-up is done, save it\n"
         "                         as a PNG file and exit (works without a display).\n"
+        "  --screenshot-calculator FILE\n"
+        "                         Render the rotation calculator as it opens and save it as\n"
+        "                         a PNG file; exit unless --screenshot is given too.\n"
         "  --port N=DEVICE        Use DEVICE for port number N (1..255); may be repeated.\n"
         "                         DEVICE is a device path, or 'sim' for the built-in\n"
         "                         simulated drive.\n"
@@ -112,5 +123,6 @@ AppOptions::Platform AppOptions::platformFor(bool hasDisplay, bool platformChose
 {
     if (hasDisplay || platformChosen)
         return Platform::AsIs;
-    return screenshotFile.isEmpty() ? Platform::NoDisplay : Platform::Offscreen;
+    return screenshotFile.isEmpty() && calculatorScreenshotFile.isEmpty() ? Platform::NoDisplay
+                                                                          : Platform::Offscreen;
 }

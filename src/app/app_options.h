@@ -1,5 +1,6 @@
 // The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --screenshot FILE
-// with its timing, and whether the program can run at all where no display is available.
+// with its timing, --screenshot-calculator FILE, and whether the program can run at all where no
+// display is available.
 #pragma once
 
 #include <QString>
@@ -10,6 +11,7 @@ struct AppOptions
     enum class StartMode { None, Continuous, Triggered };
 
     QString screenshotFile; // empty: run interactively
+    QString calculatorScreenshotFile; // the rotation calculator as it opens; empty: none
     int screenshotAfterMs = 0; // how long to let the window run before the screenshot
     bool screenshotAfterCapture = false; // take it once the first transient has been drawn
     QStringList portOptions; // the N=DEVICE texts, in the order given
@@ -24,7 +26,7 @@ struct AppOptions
     static QString usage();
 
     enum class Platform { AsIs, Offscreen, NoDisplay };
-    // What to do about the windowing platform before the application is made: a screenshot can
+    // What to do about the windowing platform before the application is made: screenshots can
     // be taken offscreen; an interactive run needs a display.
     Platform platformFor(bool hasDisplay, bool platformChosen) const;
 };

@@ -1,6 +1,7 @@
 // The Velmora Servo Monitor program: one shared state, the port map, the prompts, the main window.
 #include "app/app_options.h"
 #include "app/stored_settings.h"
+#include "calculator/szamolo.h"
 #include "capture/sim_serial_device.h"
 #include "serial/port_map.h"
 #include "ui/folap.h"
@@ -63,6 +64,17 @@ int main(int argc, char *argv[])
     // No application display name: on X11 and Wayland Qt appends it to every window title, and
     // the main window's caption already carries the program's name. Message boxes are titled
     // with it explicitly (QtUserPrompts).
+
+    if (!options.calculatorScreenshotFile.isEmpty()) {
+        // As the calculator first opens in a run, before any of its values has been entered.
+        ModuleState fresh;
+        if (!Szamolo::renderForScreenshot(fresh).save(options.calculatorScreenshotFile, "PNG")) {
+            complain(QStringLiteral("cannot write %1").arg(options.calculatorScreenshotFile));
+            return 1;
+        }
+        if (options.screenshotFile.isEmpty())
+            return 0;
+    }
 
     PortMap ports;
     // "--port N=sim" puts the built-in simulated drive on a port; one drive for every opening,
@@ -127,7 +139,8 @@ int main(int argc, char *argv[])
         };
         if (options.screenshotAfterCapture) {
             QObject::connect(
-                &window, &Folap::transientDrawn, &window, [shoot, &window] { QTimer::singleShot(0, &window, shoot); },
+                &window, &Folap::transientDrawn, &window,
+                [shoot, &window] { QTimer::singleShot(0, &window, shoot); },
                 Qt::SingleShotConnection);
             QTimer::singleShot(60000, &window, [] {
                 complain(QStringLiteral("no transient was captured within a minute"));

@@ -12,6 +12,8 @@ private Q_SLOTS:
     void demoStartAndScreenshotTimingAreParsed_data();
     void demoStartAndScreenshotTimingAreParsed();
     void statsPeriodIsParsed();
+    void calculatorScreenshotIsParsed_data();
+    void calculatorScreenshotIsParsed();
     void platformDependsOnDisplayAndScreenshot_data();
     void platformDependsOnDisplayAndScreenshot();
 };
@@ -121,6 +123,43 @@ void TestAppOptions::statsPeriodIsParsed()
     QVERIFY(options.error.isEmpty());
     QCOMPARE(options.statsEverySeconds, 60);
     QCOMPARE(AppOptions::parse({ QStringLiteral("velmora-monitor") }).statsEverySeconds, 0);
+}
+
+void TestAppOptions::calculatorScreenshotIsParsed_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("calculator");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("error");
+    QTest::newRow("calculator alone")
+        << QStringList { "--screenshot-calculator", "c.png" } << "c.png"
+        << "" << false;
+    QTest::newRow("with the main window")
+        << QStringList { "--screenshot-calculator=c.png", "--screenshot", "w.png" } << "c.png"
+        << "w.png" << false;
+    QTest::newRow("without file") << QStringList { "--screenshot-calculator=" } << ""
+                                  << "" << true;
+    // The wait is the main window's; the calculator is drawn as it opens.
+    QTest::newRow("after goes with the main window")
+        << QStringList { "--screenshot-calculator", "c.png", "--after", "100" } << ""
+        << "" << true;
+}
+
+void TestAppOptions::calculatorScreenshotIsParsed()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, calculator);
+    QFETCH(QString, window);
+    QFETCH(bool, error);
+    args.prepend(QStringLiteral("velmora-monitor"));
+    const AppOptions options = AppOptions::parse(args);
+    QCOMPARE(!options.error.isEmpty(), error);
+    if (error)
+        return;
+    QCOMPARE(options.calculatorScreenshotFile, calculator);
+    QCOMPARE(options.screenshotFile, window);
+    // Either picture can be drawn where there is no display.
+    QCOMPARE(options.platformFor(false, false), AppOptions::Platform::Offscreen);
 }
 
 void TestAppOptions::platformDependsOnDisplayAndScreenshot_data()
