@@ -99,7 +99,12 @@ void QtSerialDevice::onError(QSerialPort::SerialPortError error)
     // A vanished device keeps its descriptor readable, so QSerialPort repeats ReadError as fast
     // as the event loop turns. Close once, outside QSerialPort's own notification.
     m_failing = true;
-    m_errorText = m_port->errorString();
+    // After a hang-up read() returns 0 and QSerialPort words whatever errno an earlier call left
+    // behind (on a pty, the refused RTS request: "Inappropriate ioctl for device"), so a read
+    // failure is named for what it means to the user; a resource failure carries a real errno.
+    m_errorText = error == QSerialPort::ReadError
+        ? QStringLiteral("the device stopped delivering data (hung up or unplugged)")
+        : m_port->errorString();
     QMetaObject::invokeMethod(
         this,
         [this] {
