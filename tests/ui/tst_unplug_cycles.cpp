@@ -185,7 +185,8 @@ struct UnpluggableWindow
         QElapsedTimer sincePull;
         sincePull.start();
         pty->closeMaster();
-        QVERIFY(!failed.isEmpty() || failed.wait(5000));
+        // The failure is reported from the event loop, never inside closeMaster().
+        QVERIFY(failed.wait(5000));
         slowestNoticeUs = std::max(slowestNoticeUs, sincePull.nsecsElapsed() / 1000);
     }
     // Its node is gone too.
