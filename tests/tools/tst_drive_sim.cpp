@@ -38,24 +38,17 @@ public:
     }
 
     // Once the program has printed the terminal's path: reads it and opens the terminal.
+    // The program writes only while a reader is present, so a first opening finds nothing
+    // waiting, and flushing it would throw away a chunk the program has already counted.
     bool openPort()
     {
         if (!m_process.canReadLine())
             return false;
         m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        return reopenPort();
+        return openTerminal(false);
     }
-    bool reopenPort()
-    {
-        m_port.close();
-        m_port.setPortName(m_path);
-        if (!m_port.open(QIODevice::ReadOnly))
-            return false;
-        m_port.setBaudRate(QSerialPort::Baud115200);
-        m_port.clear(QSerialPort::Input);
-        m_received.clear();
-        return true;
-    }
+    // A terminal keeps what its last reader left unread; a reopening starts from a flush.
+    bool reopenPort() { return openTerminal(true); }
     void closePort() { m_port.close(); }
 
     QString path() const { return m_path; }
@@ -80,6 +73,19 @@ public:
     }
 
 private:
+    bool openTerminal(bool flush)
+    {
+        m_port.close();
+        m_port.setPortName(m_path);
+        if (!m_port.open(QIODevice::ReadOnly))
+            return false;
+        m_port.setBaudRate(QSerialPort::Baud115200);
+        if (flush)
+            m_port.clear(QSerialPort::Input);
+        m_received.clear();
+        return true;
+    }
+
     QProcess m_process;
     QSerialPort m_port;
     QString m_path;
