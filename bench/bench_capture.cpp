@@ -4,11 +4,11 @@
 #include "silent_prompts.h"
 #include "transient_data.h"
 
+#include "core/module_state.h"
 #include "serial/port_map.h"
 #include "serial/serial_device.h"
 #include "ui/chart_surface.h"
 #include "ui/folap.h"
-#include "ui/module_state.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -67,7 +67,7 @@ struct WindowRig
             *error = SerialError::None;
             return made;
         };
-        window = std::make_unique<Folap>(state, factory, ports, prompts);
+        window = std::make_unique<Folap>(state, factory, ports, prompts, FolapSettings {});
         if (shown) {
             window->show();
             QCoreApplication::processEvents();
@@ -124,7 +124,8 @@ void captureOfATransient(bench::Run &run, bool shown)
             QCoreApplication::processEvents(); // the chart's one repaint
         bench::keep(rig.window->Rajz()->image());
     });
-    if (!rig.window->MSComm().PortOpen() || rig.state.CaptureBuffer[1] != quint8(transient[0]))
+    if (!rig.window->MSComm().PortOpen()
+        || rig.window->session().captureBuffer()[1] != quint8(transient[0]))
         std::fprintf(stderr, "captureOfATransient: nothing was captured\n");
 }
 

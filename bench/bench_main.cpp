@@ -4,6 +4,7 @@
 //
 // Name parts select the benchmarks whose names contain any of them (case-insensitive).
 #include "bench_harness.h"
+#include "ui/process_setup.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    setUpUiProcess();
 
     int runs = 51;
     bool listOnly = false;

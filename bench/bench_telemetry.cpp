@@ -4,7 +4,7 @@
 
 #include "capture/magnifier_trace.h"
 #include "capture/overview_trace.h"
-#include "serial/sample_decoder.h"
+#include "capture/sample_decoder.h"
 
 #include <QList>
 #include <QString>

@@ -3,12 +3,12 @@
 #include "bench_harness.h"
 #include "transient_data.h"
 
+#include "core/module_state.h"
+#include "core/user_prompts.h"
 #include "serial/port_map.h"
 #include "serial/serial_device.h"
 #include "ui/chart_surface.h"
 #include "ui/folap.h"
-#include "ui/module_state.h"
-#include "ui/user_prompts.h"
 
 #include <QCoreApplication>
 #include <QScrollBar>
@@ -40,13 +40,13 @@ struct MagnifierRig
     MagnifierRig()
     {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
-        const QByteArray bytes = bench::transientPairs(ModuleState::kCaptureLength / 2);
-        std::copy(bytes.cbegin(), bytes.cend(), state.CaptureBuffer.begin() + 1);
         auto noDevice = [](int, int *error) -> std::unique_ptr<SerialDevice> {
             *error = SerialError::InvalidPort;
             return nullptr;
         };
-        window = std::make_unique<Folap>(state, noDevice, ports, prompts);
+        window = std::make_unique<Folap>(state, noDevice, ports, prompts, FolapSettings {});
+        const QByteArray bytes = bench::transientPairs(ModuleState::kCaptureLength / 2);
+        std::copy(bytes.cbegin(), bytes.cend(), window->session().captureBuffer().begin() + 1);
         csuszka = window->findChild<QScrollBar *>(QStringLiteral("Csuszka"));
         csuszka->setValue(1000);
     }

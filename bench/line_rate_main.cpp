@@ -10,11 +10,12 @@
 // as a share of one core, and the pairs sent against the pairs the window showed.
 #include "silent_prompts.h"
 #include "transient_data.h"
+#include "ui/process_setup.h"
 
+#include "core/module_state.h"
 #include "serial/port_map.h"
 #include "serial/serial_device.h"
 #include "ui/folap.h"
-#include "ui/module_state.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -107,7 +108,7 @@ bool runOnce(Variant variant, int seconds, int everyMs, Result *result)
     bench::SilentPrompts prompts;
     bool ok = false;
     {
-        Folap window(state, ports.factory(), ports, prompts);
+        Folap window(state, ports.factory(), ports, prompts, FolapSettings {});
         window.show();
         QCoreApplication::processEvents();
         const auto button = [&](const char *control) {
@@ -168,6 +169,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    setUpUiProcess();
 
     int seconds = 10;
     int everyMs = 1;

@@ -2,7 +2,7 @@
 // stderr, so a benchmark that ran into one says so; every file dialog is cancelled.
 #pragma once
 
-#include "ui/user_prompts.h"
+#include "core/user_prompts.h"
 
 #include <cstdio>
 

@@ -5,8 +5,8 @@
 //
 // Input: the raw bytes are read as a double, a single and a 32-bit integer (from their first
 // bytes) and as text (Latin-1 and UTF-8).
+#include "core/number_text.h"
 #include "fuzz_support.h"
-#include "ui/number_text.h"
 
 #include <cmath>
 #include <cstring>

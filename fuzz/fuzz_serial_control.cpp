@@ -262,12 +262,12 @@ private:
         const int count = m_control.InBufferCount();
         fuzzCheck(count <= m_control.InBufferSize(), "the buffer holds more than its size");
         switch (m_control.CommEvent()) {
-        case SerialControl::kEvReceive:
+        case SerialEvent::Receive:
             fuzzCheck(m_control.RThreshold() > 0 && count >= m_control.RThreshold(),
                 "a receive event with fewer bytes waiting than the threshold");
             m_receiveSeen = true;
             break;
-        case SerialControl::kErOverflow:
+        case SerialEvent::Overflow:
             fuzzCheck(count == m_control.InBufferSize(), "an overflow with room in the buffer");
             m_overflowSeen = true;
             m_stream.lossPossibleFrom(m_feedStart);
@@ -287,7 +287,7 @@ private:
         const bool open = m_control.PortOpen();
         const int waiting = m_control.InBufferCount();
         const int length = m_control.InputLen();
-        const QString text = m_control.Input();
+        const QString text = QString::fromLatin1(m_control.Input());
         fuzzCheck(text.size() == (length > 0 ? std::min(length, waiting) : waiting),
             "a read took other than InputLen bytes of those waiting");
         fuzzCheck(m_control.InBufferCount() == waiting - text.size(),

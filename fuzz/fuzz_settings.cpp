@@ -3,7 +3,7 @@
 // the port index is -1..254 and the sample setting 0..255, that every [Ports] key that names no
 // port 1..255 is reported and leaves the map alone, that device names come out trimmed, and that
 // writing the values read gives them back.
-#include "app/stored_settings.h"
+#include "core/stored_settings.h"
 #include "fuzz_support.h"
 #include "serial/port_map.h"
 #include "temp_config.h"

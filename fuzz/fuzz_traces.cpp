@@ -8,11 +8,11 @@
 // scroll offsets, then the content.
 #include "capture/magnifier_trace.h"
 #include "capture/overview_trace.h"
+#include "capture/sample_decoder.h"
+#include "capture/sample_format.h"
 #include "capture/trace_point.h"
+#include "core/number_text.h"
 #include "fuzz_support.h"
-#include "serial/sample_decoder.h"
-#include "serial/sample_format.h"
-#include "ui/number_text.h"
 
 #include <algorithm>
 #include <climits>

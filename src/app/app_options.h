@@ -20,6 +20,7 @@ struct AppOptions
     int statsEverySeconds = 0; // print the samples shown and captures drawn this often; 0: never
     QString error; // set when the arguments cannot be used
     bool helpRequested = false;
+    bool versionRequested = false;
 
     // args includes the program name, as QCoreApplication::arguments() does.
     static AppOptions parse(const QStringList &args);

@@ -1,12 +1,15 @@
-// The Velmora Servo Monitor program: one shared state, the port map, the prompts, the main window.
+// The Velmora Servo Monitor program: one shared state, the port map, the prompts, the stored
+// settings and the main window.
 #include "app/app_options.h"
-#include "app/stored_settings.h"
-#include "calculator/szamolo.h"
-#include "capture/sim_serial_device.h"
+#include "core/app_version.h"
+#include "core/module_state.h"
+#include "core/stored_settings.h"
 #include "serial/port_map.h"
+#include "sim/sim_serial_device.h"
 #include "ui/folap.h"
-#include "ui/module_state.h"
+#include "ui/process_setup.h"
 #include "ui/qt_user_prompts.h"
+#include "ui/szamolo.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -43,6 +46,10 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(AppOptions::usage()), stdout);
         return 0;
     }
+    if (options.versionRequested) {
+        std::printf("velmora-monitor %s\n", kVersionText);
+        return 0;
+    }
 
     // The platform is chosen before the application object exists, or Qt aborts on a missing
     // display instead of saying so.
@@ -61,6 +68,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QLatin1String(kVersionText));
+    setUpUiProcess();
     // No application display name: on X11 and Wayland Qt appends it to every window title, and
     // the main window's caption already carries the program's name. Message boxes are titled
     // with it explicitly (QtUserPrompts).
@@ -76,18 +85,15 @@ int main(int argc, char *argv[])
             return 0;
     }
 
+    StoredSettings stored;
     PortMap ports;
     // "--port N=sim" puts the built-in simulated drive on a port; one drive for every opening,
     // so it keeps moving between Starts.
     const std::shared_ptr<DriveSender> simulatedDrive = SimSerialDevice::makeDrive(1);
     ports.registerSpecialDevice(QStringLiteral("sim"),
         [simulatedDrive] { return std::make_unique<SimSerialDevice>(simulatedDrive); });
-    {
-        StoredSettings stored;
-        const QStringList problems = ports.loadOverrides(stored.store());
-        for (const QString &problem : problems)
-            complain(problem);
-    }
+    for (const QString &problem : ports.loadOverrides(stored.store()))
+        complain(problem);
     // --demo: the simulated drive on Comm 1 for this run; an explicit --port still wins.
     if (options.demo)
         ports.applyPortOption(QStringLiteral("1=sim"));
@@ -101,7 +107,17 @@ int main(int argc, char *argv[])
 
     ModuleState state;
     QtUserPrompts prompts;
-    Folap window(state, ports.factory(), ports, prompts);
+    Folap window(state, ports.factory(), ports, prompts, { stored.readPort(), stored.readMinta() });
+    // Written as the window closes; a file that cannot be written is said, and the window still
+    // closes.
+    QObject::connect(
+        &window, &Folap::settingsToStore, &window, [&stored](const FolapSettings &settings) {
+            stored.writePort(settings.portIndex);
+            stored.writeMinta(settings.minta);
+            const QString problem = stored.save();
+            if (!problem.isEmpty())
+                complain(problem);
+        });
     window.show();
 
     if (options.start != AppOptions::StartMode::None) {

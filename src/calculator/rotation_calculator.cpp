@@ -1,8 +1,8 @@
 // The rotation calculator's arithmetic.
 #include "calculator/rotation_calculator.h"
 
-#include "ui/module_state.h"
-#include "ui/number_text.h"
+#include "core/module_state.h"
+#include "core/number_text.h"
 
 #include <cfloat>
 #include <cmath>

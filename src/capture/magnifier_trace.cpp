@@ -8,8 +8,7 @@
 static_assert(kMagnifierLastOffset + kMagnifierColumns + 1 <= ModuleState::kCaptureBufferLast,
     "the magnifier reads the byte after its last column");
 
-QList<QPoint> magnifierTrace(
-    const std::array<quint8, ModuleState::kCaptureBufferLast + 1> &captureBuffer, int offset)
+QList<QPoint> magnifierTrace(const ModuleState::CaptureBytes &captureBuffer, int offset)
 {
     const int v = std::clamp(offset, 0, kMagnifierLastOffset);
     QList<QPoint> points { kTraceStart };

@@ -6,8 +6,7 @@
 static_assert(kOverviewLastSearchedByte + 1 <= ModuleState::kCaptureBufferLast,
     "the overview reads the byte after the last one it searches");
 
-QList<QPoint> overviewTrace(
-    const std::array<quint8, ModuleState::kCaptureBufferLast + 1> &captureBuffer)
+QList<QPoint> overviewTrace(const ModuleState::CaptureBytes &captureBuffer)
 {
     QList<QPoint> points { kTraceStart };
     for (int x = 1; x <= kOverviewColumns; ++x) {

@@ -2,7 +2,7 @@
 // forward from its own byte for the next marker. Pure geometry; the window draws the lines.
 #pragma once
 
-#include "ui/module_state.h"
+#include "core/module_state.h"
 
 #include <QList>
 #include <QPoint>
@@ -22,5 +22,4 @@ constexpr int overviewColumnStart(int x)
 
 // The polyline to draw: (0, 255) first, then the end point of each line in drawing order.
 // Columns whose search finds nothing, or finds a pair valued 127 or 128, add no point.
-QList<QPoint> overviewTrace(
-    const std::array<quint8, ModuleState::kCaptureBufferLast + 1> &captureBuffer);
+QList<QPoint> overviewTrace(const ModuleState::CaptureBytes &captureBuffer);

@@ -2,7 +2,7 @@
 // positive deviations upwards. Shared by the overview and the magnifier.
 #pragma once
 
-#include "serial/sample_format.h"
+#include "capture/sample_format.h"
 
 #include <QPoint>
 

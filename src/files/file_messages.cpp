@@ -1,8 +1,8 @@
 // Message texts of the bitmap file operations; the wording and spelling are the program's own.
 #include "files/file_messages.h"
 
+#include "core/number_text.h"
 #include "files/file_errors.h"
-#include "ui/number_text.h"
 
 QString OverwriteQuestion(const QString &fileTitle)
 {

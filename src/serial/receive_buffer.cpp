@@ -22,7 +22,8 @@ void ReceiveBuffer::arrive(const QByteArray &bytes, const EventHandler &onEvent)
 {
     const std::uint64_t epoch = m_epoch;
     bool overflowRaised = false;
-    qsizetype next = 0;
+    qsizetype next = std::min<qsizetype>(m_skipOwed, bytes.size());
+    m_skipOwed -= int(next);
     while (next < bytes.size()) {
         const qsizetype room = m_size - m_waiting.size();
         if (room > 0) {
@@ -36,7 +37,7 @@ void ReceiveBuffer::arrive(const QByteArray &bytes, const EventHandler &onEvent)
         ++next; // lost: the buffer is full and the handler made no room
         if (!overflowRaised) {
             overflowRaised = true;
-            onEvent(kErOverflow);
+            onEvent(SerialEvent::Overflow);
             if (m_epoch != epoch)
                 return;
         }
@@ -49,7 +50,7 @@ bool ReceiveBuffer::raiseReceiveEvents(const EventHandler &onEvent, std::uint64_
         return true;
     while (m_waiting.size() >= m_threshold) {
         const qsizetype before = m_waiting.size();
-        onEvent(kEvReceive);
+        onEvent(SerialEvent::Receive);
         if (m_epoch != epoch)
             return false;
         if (m_waiting.size() >= before)
@@ -67,8 +68,16 @@ QByteArray ReceiveBuffer::take()
     return taken;
 }
 
+void ReceiveBuffer::skip(int count)
+{
+    const qsizetype now = std::clamp<qsizetype>(count, 0, m_waiting.size());
+    m_waiting.remove(0, now);
+    m_skipOwed += std::max(count, 0) - int(now);
+}
+
 void ReceiveBuffer::discard()
 {
     m_waiting.clear();
+    m_skipOwed = 0;
     ++m_epoch;
 }

@@ -7,14 +7,18 @@
 #include <cstdint>
 #include <functional>
 
+// The events an arrival raises, numbered as the serial control reports them in CommEvent.
+enum class SerialEvent {
+    None = 0,
+    Receive = 2, // at least the threshold's bytes wait
+    Overflow = 1008, // a byte arrived with the buffer full and was lost
+};
+
 class ReceiveBuffer
 {
 public:
-    static constexpr int kEvReceive = 2; // at least threshold() bytes wait
-    static constexpr int kErOverflow = 1008; // a byte arrived with the buffer full and was lost
-
     // Called for each event an arrival raises; it may take(), discard() or do nothing.
-    using EventHandler = std::function<void(int event)>;
+    using EventHandler = std::function<void(SerialEvent event)>;
 
     int size() const { return m_size; }
     void setSize(int size);
@@ -39,6 +43,9 @@ public:
 
     // Removes and returns at most inputLength() bytes, all of them when it is 0.
     QByteArray take();
+    // Drops the next count bytes of the stream: those waiting first, then as many of the next
+    // arrivals' as are still owed. Used to step back onto a pair boundary.
+    void skip(int count);
     void discard();
 
 private:
@@ -49,5 +56,6 @@ private:
     int m_size = 1024;
     int m_threshold = 0;
     int m_inputLength = 0;
+    int m_skipOwed = 0; // bytes skip() still has to drop from the next arrivals
     std::uint64_t m_epoch = 0; // bumped by discard(), so an arrival notices it
 };

@@ -1,16 +1,11 @@
 // The serial control: ties a SerialDevice to the receive rules and raises OnComm for each event.
 #include "serial/serial_control.h"
 
-#include "serial/receive_buffer.h"
-
 #include <QPointer>
 #include <QScopedValueRollback>
 
 #include <algorithm>
 #include <vector>
-
-static_assert(SerialControl::kEvReceive == ReceiveBuffer::kEvReceive);
-static_assert(SerialControl::kErOverflow == ReceiveBuffer::kErOverflow);
 
 struct SerialControl::Private
 {
@@ -26,7 +21,7 @@ struct SerialControl::Private
     QString parityReplace = QStringLiteral("?");
     bool nullDiscard = false;
     int inputMode = 0;
-    int event = 0;
+    SerialEvent event = SerialEvent::None;
     QString lastError;
 
     int inDeviceSignal = 0;
@@ -157,6 +152,19 @@ void SerialControl::setInBufferCount(int count)
         d->device->discardInput();
 }
 
+void SerialControl::applyProfile(const ReceiveProfile &profile)
+{
+    setRTSEnable(profile.rtsEnable);
+    setInBufferSize(profile.inBufferSize);
+    setRThreshold(profile.rThreshold);
+    setInputLen(profile.inputLength);
+}
+
+ReceiveProfile SerialControl::profile() const
+{
+    return { d->rts, d->buffer.size(), d->buffer.threshold(), d->buffer.inputLength() };
+}
+
 QString SerialControl::ParityReplace() const
 {
     return d->parityReplace;
@@ -187,12 +195,17 @@ void SerialControl::setInputMode(int mode)
     d->inputMode = mode;
 }
 
-QString SerialControl::Input()
+QByteArray SerialControl::Input()
 {
-    return QString::fromLatin1(d->buffer.take());
+    return d->buffer.take();
 }
 
-int SerialControl::CommEvent() const
+void SerialControl::skipInput(int count)
+{
+    d->buffer.skip(count);
+}
+
+SerialEvent SerialControl::CommEvent() const
 {
     return d->event;
 }
@@ -220,7 +233,7 @@ void SerialControl::deliver()
             bytes.removeIf([](char c) { return c == '\0'; });
         // Closing, reopening or discarding from a handler discards the buffer, which ends this
         // arrival: nothing of the old opening is handed out afterwards.
-        d->buffer.arrive(bytes, [this](int event) {
+        d->buffer.arrive(bytes, [this](SerialEvent event) {
             d->event = event;
             Q_EMIT OnComm();
         });

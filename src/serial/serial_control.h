@@ -6,6 +6,8 @@
 // as error numbers (see SerialError); the control never shows anything itself.
 #pragma once
 
+#include "serial/receive_buffer.h"
+#include "serial/receive_profile.h"
 #include "serial/serial_device.h"
 
 #include <QObject>
@@ -18,9 +20,6 @@ class SerialControl : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kEvReceive = 2; // CommEvent: at least RThreshold bytes wait
-    static constexpr int kErOverflow = 1008; // CommEvent: a byte arrived with the buffer full
-
     // Makes the device behind a port number, or returns null with *error set (8002 for a number
     // that names no device). Called on every opening, so a replugged adapter is found again.
     using DeviceFactory = std::function<std::unique_ptr<SerialDevice>(int commPort, int *error)>;
@@ -48,6 +47,11 @@ public:
     int InBufferCount() const;
     // Only 0 is meaningful: it discards what waits, here and in the device.
     void setInBufferCount(int count);
+    // RTS, buffer size, threshold and input length in one step; callers close the port first,
+    // and the profile takes effect at the next opening.
+    void applyProfile(const ReceiveProfile &profile);
+    ReceiveProfile profile() const;
+
     QString ParityReplace() const;
     void setParityReplace(const QString &replace);
     bool NullDiscard() const;
@@ -55,10 +59,12 @@ public:
     int InputMode() const;
     void setInputMode(int mode);
 
-    // Removes and returns at most InputLen waiting bytes (all when InputLen is 0), one Latin-1
-    // character per byte; empty when nothing waits.
-    QString Input();
-    int CommEvent() const;
+    // Removes and returns at most InputLen waiting bytes (all when InputLen is 0); empty when
+    // nothing waits.
+    QByteArray Input();
+    // Drops the next count bytes of the stream, waiting or still to come.
+    void skipInput(int count);
+    SerialEvent CommEvent() const;
 
     // The operating system's words for the last failure, for a one-line diagnostic.
     QString lastErrorText() const;

@@ -6,17 +6,9 @@
 #include <QPainter>
 #include <QPen>
 
-// The resource initialiser lives in this static library; referencing it keeps the linker from
-// dropping the chart artwork and the icons.
-static void initResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
-
 ChartSurface::ChartSurface(QWidget *parent)
     : QWidget(parent)
 {
-    initResources();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setPicture(QImage(QStringLiteral(":/ui/rajz_background.jpg")));
 }

@@ -1,25 +1,21 @@
-// The main window's design fix-ups, start-up, shut-down, About box, port list and the serial
-// operations the Start buttons build on.
+// The main window's design fix-ups, start-up, shut-down, About box, port list and CPU saver.
 #include "ui/folap.h"
 
-#include "app/stored_settings.h"
-#include "calculator/szamolo.h"
+#include "core/app_title.h"
+#include "core/app_version.h"
+#include "core/module_state.h"
+#include "core/number_text.h"
+#include "core/user_prompts.h"
 #include "serial/port_map.h"
-#include "ui/app_title.h"
 #include "ui/back_color.h"
 #include "ui/chart_surface.h"
-#include "ui/module_state.h"
-#include "ui/number_text.h"
+#include "ui/form_design.h"
 #include "ui/print_surface.h"
-#include "ui/user_prompts.h"
+#include "ui/szamolo.h"
 #include "ui_folap.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QIcon>
 #include <QLayout>
-#include <QRegularExpression>
-#include <QScreen>
 #include <QSignalBlocker>
 
 namespace {
@@ -31,21 +27,17 @@ const QString kCreditLine = QStringLiteral("(C) 2006 Velmora Drives Kft. - www.v
 } // namespace
 
 Folap::Folap(ModuleState &state, SerialControl::DeviceFactory factory, const PortMap &ports,
-    UserPrompts &prompts, QWidget *parent)
+    UserPrompts &prompts, const FolapSettings &stored, QWidget *parent)
     : QMainWindow(parent)
     , m_ui(std::make_unique<Ui::Folap>())
     , m_state(state)
     , m_prompts(prompts)
-    , m_comm(new SerialControl(std::move(factory), this))
+    , m_session(new CaptureSession(std::move(factory), this))
 {
-    // The form was laid out for the old bitmap dialog font; Liberation Sans has nearly its
-    // metrics, where the usual fallback is wide enough to cut captions off.
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    m_comm->setObjectName(QStringLiteral("MSComm"));
     m_ui->setupUi(this);
     applyDesign();
     wireHandlers();
-    Form_Load(ports);
+    Form_Load(ports, stored);
 }
 
 Folap::~Folap() = default;
@@ -64,7 +56,7 @@ PrintSurface *Folap::surface() const
 // self-sizing labels, the fixed frame and the start position.
 void Folap::applyDesign()
 {
-    const std::pair<QWidget *, qreal> fractionalFonts[] = {
+    FormDesign::setFractionalFonts({
         { this, 8.25 },
         { m_ui->Label1_0, 9.75 },
         { m_ui->Label1_1, 9.75 },
@@ -72,12 +64,7 @@ void Folap::applyDesign()
         { m_ui->Label2, 20.25 },
         { m_ui->Label6, 8.25 },
         { m_ui->Ertek, 18.75 },
-    };
-    for (const auto &[widget, points] : fractionalFonts) {
-        QFont font = widget->font();
-        font.setPointSizeF(points);
-        widget->setFont(font);
-    }
+    });
     m_ui->vonal->setSeparator(true);
 
     QLabel *const selfSizing[] = { m_ui->Label7, m_ui->Label2, m_ui->Label6, m_ui->Label1_0,
@@ -86,28 +73,16 @@ void Folap::applyDesign()
     for (QLabel *label : selfSizing)
         label->adjustSize();
 
-    // Designer needs identifiers; the program's control arrays are named Label1(1), Szin(2)...
-    static const QRegularExpression arrayName(QStringLiteral("^(\\w+?)_(\\d+)$"));
-    const QList<QWidget *> children = findChildren<QWidget *>();
-    for (QWidget *child : children) {
-        const QRegularExpressionMatch match = arrayName.match(child->objectName());
-        if (match.hasMatch())
-            child->setObjectName(
-                match.captured(1) + QLatin1Char('(') + match.captured(2) + QLatin1Char(')'));
-    }
-
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/ui/velmora_icon_32.png"));
-    icon.addFile(QStringLiteral(":/ui/velmora_icon_16.png"));
-    setWindowIcon(icon);
+    FormDesign::nameControlArrays(this);
+    FormDesign::setIcon(this, QStringLiteral(":/ui/velmora_icon_16.png"),
+        QStringLiteral(":/ui/velmora_icon_32.png"));
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_ui->surface->setFixedSize(817, 607);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    FormDesign::centreOnScreen(this);
 }
 
 void Folap::wireHandlers()
@@ -130,21 +105,22 @@ void Folap::wireHandlers()
     connect(m_ui->FStop, &QPushButton::clicked, this, &Folap::FStop_Click);
     connect(m_ui->TStart, &QPushButton::clicked, this, &Folap::TStart_Click);
     connect(m_ui->TMegse, &QPushButton::clicked, this, &Folap::TMegse_Click);
-    connect(m_comm, &SerialControl::OnComm, this, &Folap::MSComm_OnComm);
-    connect(m_comm, &SerialControl::deviceFailed, this, &Folap::MSComm_DeviceFailed);
+    m_session->setAutoClear(m_ui->Torles->isChecked());
+    connect(m_ui->Torles, &QCheckBox::toggled, m_session, &CaptureSession::setAutoClear);
 
+    wireSession();
     wireTransientTools();
 }
 
 // ---- Start-up and shut-down ----
 
-void Folap::Form_Load(const PortMap &ports)
+void Folap::Form_Load(const PortMap &ports, const FolapSettings &stored)
 {
     m_state.PenColor = 0;
 
     setWindowTitle(QLatin1String(kApplicationTitle) + QStringLiteral(" V")
-        + NumberText(VELMORA_VERSION_MAJOR) + QLatin1Char('.') + NumberText(VELMORA_VERSION_MINOR)
-        + QLatin1Char('.') + NumberText(VELMORA_VERSION_PATCH));
+        + NumberText(kVersionMajor) + QLatin1Char('.') + NumberText(kVersionMinor)
+        + QLatin1Char('.') + NumberText(kVersionPatch));
 
     {
         // QComboBox selects its first entry by itself; the list has to start without a
@@ -157,23 +133,20 @@ void Folap::Form_Load(const PortMap &ports)
         m_ui->Portok->setCurrentIndex(-1);
     }
 
-    StoredSettings settings;
-    m_ui->Portok->setCurrentIndex(settings.readPort());
+    m_ui->Portok->setCurrentIndex(stored.portIndex);
 
-    m_state.MintaSetting = quint8(settings.readMinta());
-    if (m_state.MintaSetting != 2)
+    m_session->setStoredMinta(quint8(stored.minta));
+    if (stored.minta != 2)
         m_ui->Csok->setChecked(true);
 
-    InitSerialLink();
+    m_session->initSerialLink();
     m_ui->Rajz->setDrawWidth(2);
 }
 
 void Folap::Form_Unload()
 {
     ClosePort();
-    StoredSettings settings;
-    settings.writePort(m_ui->Portok->currentIndex());
-    settings.writeMinta(m_state.MintaSetting);
+    Q_EMIT settingsToStore({ m_ui->Portok->currentIndex(), m_session->MintaSetting() });
 }
 
 void Folap::closeEvent(QCloseEvent *event)
@@ -198,86 +171,14 @@ void Folap::Ford_Click()
     dialog.exec();
 }
 
-// ---- Serial operations ----
-
-void Folap::InitSerialLink()
-{
-    m_comm->setParityReplace(QString());
-    m_comm->setInputMode(0);
-    m_comm->setNullDiscard(false);
-    if (m_ui->Triger->isChecked())
-        ApplyProfile(true, 4100, 2000, 1);
-    else
-        ApplyProfile(false, 4000, m_state.MintaSetting, m_state.MintaSetting);
-}
-
-void Folap::ApplyProfile(bool rtsEnable, qint16 inBufferSize, qint16 rThreshold, qint16 inputLen)
-{
-    m_comm->setRTSEnable(rtsEnable);
-    m_comm->setInBufferSize(inBufferSize);
-    m_comm->setRThreshold(rThreshold);
-    m_comm->setInputLen(inputLen);
-}
-
-int Folap::OpenPort()
-{
-    if (const int error = ClosePort())
-        return error;
-    m_comm->setCommPort(m_PortNumber);
-    return m_comm->setPortOpen(true);
-}
-
-int Folap::ClosePort()
-{
-    return m_comm->PortOpen() ? m_comm->setPortOpen(false) : SerialError::None;
-}
+// ---- Port list and CPU saver ----
 
 void Folap::Portok_Click()
 {
-    ClosePort();
-    setBackColor(m_ui->LED, LampColor::Red);
-    setBackColor(m_ui->LED2, LampColor::Black);
+    m_session->portChosen();
 }
-
-void Folap::ReportStartFailure(StartVariant variant, int errorNumber)
-{
-    setBackColor(m_ui->LED, LampColor::Red);
-    if (variant == StartVariant::Continuous)
-        setBackColor(m_ui->LED2, LampColor::Black);
-
-    // The triggered Start's messages have always read "anothert"; users know them so.
-    const QString another = variant == StartVariant::Triggered ? QStringLiteral("anothert!")
-                                                               : QStringLiteral("another!");
-    QString text;
-    if (errorNumber == SerialError::InvalidPort)
-        text = QStringLiteral("Invalid Port Number! Please select ") + another;
-    else if (errorNumber == SerialError::PortInUse)
-        text = QStringLiteral("This Port Used! Please select ") + another;
-
-    if (!text.isEmpty()) {
-        m_prompts.message(this, text, UserPrompts::Icon::Critical, UserPrompts::Buttons::Ok);
-        m_ui->Portok->setCurrentIndex(-1);
-        return;
-    }
-    m_ui->surface->Print(QString::number(errorNumber));
-    qWarning("%s: Comm %d: %s (error %d)", qPrintable(QCoreApplication::applicationName()),
-        int(m_PortNumber), qPrintable(m_comm->lastErrorText()), errorNumber);
-}
-
-// ---- Capture modes ----
 
 void Folap::Csok_Click()
 {
-    if (m_comm->PortOpen()) {
-        ClosePort();
-        setBackColor(m_ui->LED, LampColor::Red);
-    }
-    m_state.MintaSetting = m_ui->Csok->isChecked() ? 31 : 2;
-    if (m_ui->Triger->isChecked()) {
-        ApplyProfile(true, 12000, 4000, 1);
-        return;
-    }
-    ApplyProfile(false, 4000, m_state.MintaSetting, m_state.MintaSetting);
-    setBackColor(m_ui->LED, LampColor::Red);
-    setBackColor(m_ui->LED2, LampColor::Black);
+    m_session->cpuSaverChanged(m_ui->Csok->isChecked());
 }

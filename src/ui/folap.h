@@ -1,12 +1,14 @@
 // The main window: the port list, the lamps, the mode frame, the deviation gauge and the chart.
-// It owns the serial control for the whole run. Its handlers are named after the control and the
-// event (Portok_Click, Csok_Click...) and are kept thin; each group lives in its own source file:
-//   folap.cpp            start-up, About, calculator, shut-down, serial operations, CPU saver
-//   folap_capture.cpp    the serial event, the mode options and the Start / Stop buttons
+// The capture logic lives in its CaptureSession; the window forwards each control's event to it
+// and applies what it reports. Handlers are named after the control and the event
+// (Portok_Click, Csok_Click...); each group lives in its own source file:
+//   folap.cpp            start-up, About, calculator, shut-down, port list, CPU saver
+//   folap_capture.cpp    the mode options, the Start / Stop buttons and what the session reports
 //   folap_transient.cpp  magnifier, pen colours, clearing, picture save and load
 // Every group connects its controls in wireHandlers() (folap.cpp).
 #pragma once
 
+#include "capture/capture_session.h"
 #include "serial/serial_control.h"
 
 #include <QMainWindow>
@@ -23,42 +25,44 @@ class PrintSurface;
 class UserPrompts;
 struct ModuleState;
 
+// The two values kept between runs, as main() read them and as the window leaves them.
+struct FolapSettings
+{
+    int portIndex = 0; // the port list's selection, -1 for none
+    int minta = 31; // the sample setting: 2 leaves the CPU saver off
+};
+
 class Folap : public QMainWindow
 {
     Q_OBJECT
 public:
-    // Runs Form_Load before returning; the window is not shown yet.
+    // Runs Form_Load with the stored values before returning; the window is not shown yet.
     Folap(ModuleState &state, SerialControl::DeviceFactory factory, const PortMap &ports,
-        UserPrompts &prompts, QWidget *parent = nullptr);
+        UserPrompts &prompts, const FolapSettings &stored, QWidget *parent = nullptr);
     ~Folap() override;
 
     // ---- Parts the program and the tests reach directly ----
-    SerialControl &MSComm() { return *m_comm; }
-    quint8 PortNumber() const { return m_PortNumber; }
+    CaptureSession &session() { return *m_session; }
+    SerialControl &MSComm() { return m_session->serial(); }
+    quint8 PortNumber() const { return m_session->PortNumber(); }
     // The Start operations set it from the port list; tests set it directly.
-    void setPortNumber(quint8 number) { m_PortNumber = number; }
+    void setPortNumber(quint8 number) { m_session->setPortNumber(number); }
     ChartSurface *Rajz() const;
     // The window's own surface, where failed Starts write their error numbers.
     PrintSurface *surface() const;
     // Live samples applied to the display since the window opened, for throughput checks.
-    quint64 samplesShown() const { return m_samplesShown; }
+    quint64 samplesShown() const { return m_session->samplesShown(); }
     // Transients captured and drawn since the window opened.
-    quint64 capturesDrawn() const { return m_capturesDrawn; }
+    quint64 capturesDrawn() const { return m_session->capturesDrawn(); }
 
-    // ---- Serial operations ----
-    enum class StartVariant { Continuous, Triggered };
-
-    // Start-up configuration of the closed port: no parity replacement, text input, zero bytes
-    // kept, then the receive profile of the selected mode.
-    void InitSerialLink();
-    // Callers close the port first; the profile takes effect at the next opening.
-    void ApplyProfile(bool rtsEnable, qint16 inBufferSize, qint16 rThreshold, qint16 inputLen);
-    // Closes, selects PortNumber and opens; returns the error number of the first failing step.
-    int OpenPort();
-    int ClosePort();
-    // A failed Start: lamps, then the variant's message for 8002 / 8005 (clearing the port
-    // selection afterwards) or the number written on the window for any other failure.
-    void ReportStartFailure(StartVariant variant, int errorNumber);
+    // ---- Serial operations (the session's) ----
+    using StartVariant = CaptureSession::StartVariant;
+    int OpenPort() { return m_session->OpenPort(); }
+    int ClosePort() { return m_session->ClosePort(); }
+    void ReportStartFailure(StartVariant variant, int errorNumber)
+    {
+        m_session->ReportStartFailure(variant, errorNumber);
+    }
 
 public Q_SLOTS:
     // ---- Menu and port list (folap.cpp) ----
@@ -76,9 +80,8 @@ public Q_SLOTS:
     void FStop_Click();
     void TStart_Click();
     void TMegse_Click();
-    // The serial control's event: a live sample in continuous mode, or a captured transient.
-    void MSComm_OnComm();
-    // The open device failed (adapter pulled): the link ends as after a Stop, the display stays.
+    // The open device failed (adapter pulled): the link ended as after a Stop, the display
+    // stays; one line on stderr says why.
     void MSComm_DeviceFailed(int errorNumber, const QString &osMessage);
 
     // ---- Transient tools (folap_transient.cpp) ----
@@ -95,24 +98,25 @@ public Q_SLOTS:
 Q_SIGNALS:
     // A captured transient has just been drawn (for screenshots and long unattended runs).
     void transientDrawn();
+    // The window is closing: the values to keep for the next run.
+    void settingsToStore(const FolapSettings &settings);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void Form_Load(const PortMap &ports);
+    void Form_Load(const PortMap &ports, const FolapSettings &stored);
     void Form_Unload();
 
     void applyDesign();
     void wireHandlers();
 
-    // Capture modes (folap_capture.cpp). The Start steps return the first failure's number.
-    int startContinuous();
-    int startTriggered();
-    int stopForTheOtherMode();
-    void showLiveSample();
-    void captureTransient();
-    void DrawCaptureOverview();
+    // What the session reports (folap_capture.cpp).
+    void wireSession();
+    void showLamp(CaptureSession::Lamp lamp, CaptureSession::LampState state);
+    void showLiveSample(const LiveSample &sample);
+    void DrawCaptureOverview(const QList<QPoint> &trace);
+    void showStartFailure(StartVariant variant, int errorNumber, const QString &osText);
 
     // Transient tools (folap_transient.cpp).
     void wireTransientTools();
@@ -122,8 +126,5 @@ private:
     std::unique_ptr<Ui::Folap> m_ui;
     ModuleState &m_state;
     UserPrompts &m_prompts;
-    SerialControl *m_comm;
-    quint8 m_PortNumber = 0;
-    quint64 m_samplesShown = 0;
-    quint64 m_capturesDrawn = 0;
+    CaptureSession *m_session;
 };

@@ -3,13 +3,13 @@
 #include "ui/folap.h"
 
 #include "capture/magnifier_trace.h"
+#include "core/module_state.h"
+#include "core/user_prompts.h"
 #include "files/common_dialog.h"
 #include "files/file_exists.h"
 #include "files/file_messages.h"
 #include "files/transient_bitmap.h"
 #include "ui/chart_surface.h"
-#include "ui/module_state.h"
-#include "ui/user_prompts.h"
 #include "ui_folap.h"
 
 #include <QKeyEvent>
@@ -75,12 +75,12 @@ void Folap::Csuszka_Change()
     ChartSurface &rajz = *m_ui->Rajz;
     rajz.Cls();
     rajz.setDrawWidth(kMagnifierLineWidth);
-    const QList<QPoint> points = magnifierTrace(m_state.CaptureBuffer, m_ui->Csuszka->value());
+    const QList<QPoint> points = magnifierTrace(m_session->captureBuffer(), m_ui->Csuszka->value());
     // The first point only places the pen at the start of the zero line.
     rajz.Line(points.first(), points.first(), m_state.PenColor);
     for (qsizetype i = 1; i < points.size(); ++i)
         rajz.LineTo(points.at(i), m_state.PenColor);
-    m_comm->setInBufferCount(0);
+    m_session->discardWaitingInput();
 }
 
 void Folap::Csuszka_Scroll()

@@ -2,7 +2,7 @@
 // title and Qt's own file dialog (the same on every desktop, and scriptable in tests).
 #pragma once
 
-#include "ui/user_prompts.h"
+#include "core/user_prompts.h"
 
 class QFileDialog;
 

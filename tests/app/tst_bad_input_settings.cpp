@@ -3,7 +3,7 @@
 // read, falls back to the defaults for the rest, and closing stores the settings again.
 #include "folap_harness.h"
 
-#include "app/stored_settings.h"
+#include "core/stored_settings.h"
 #include "ui/print_surface.h"
 
 #include <QCheckBox>
@@ -46,10 +46,7 @@ struct StartedFromFile
         start();
     }
     // On the ports the file describes.
-    void start()
-    {
-        h.window = std::make_unique<Folap>(h.state, h.portMap.factory(), h.portMap, h.prompts);
-    }
+    void start() { h.start(h.portMap.factory()); }
     int portIndex() { return h.control<QComboBox>(QStringLiteral("Portok"))->currentIndex(); }
     bool saver() { return h.control<QCheckBox>(QStringLiteral("Csok"))->isChecked(); }
 
@@ -121,7 +118,7 @@ void TestBadInputSettings::startUpTakesWhatItCanReadAndStoresAgain()
     QCOMPARE(run.h.control<QComboBox>(QStringLiteral("Portok"))->count(), 255);
     QCOMPARE(run.portIndex(), portIndex);
     QCOMPARE(run.saver(), saver);
-    QCOMPARE(int(run.h.state.MintaSetting), minta);
+    QCOMPARE(int(run.h.window->session().MintaSetting()), minta);
     QCOMPARE(run.h.window->MSComm().InBufferSize(), 4100);
     QVERIFY(!run.h.window->MSComm().PortOpen());
 
@@ -133,7 +130,7 @@ void TestBadInputSettings::startUpTakesWhatItCanReadAndStoresAgain()
     run.start();
     QCOMPARE(run.portIndex(), 9);
     QVERIFY(!run.saver());
-    QCOMPARE(int(run.h.state.MintaSetting), 2);
+    QCOMPARE(int(run.h.window->session().MintaSetting()), 2);
 }
 
 void TestBadInputSettings::junkPortsEntriesAreReportedOrRefusedAtStart_data()

@@ -12,6 +12,7 @@ private Q_SLOTS:
     void screenshotIsTakenWithoutADisplay();
     void interactiveRunWithoutADisplaySaysWhyAndFails();
     void badPortOptionIsRefused();
+    void versionIsPrintedWithoutADisplay();
 
 private:
     // A child environment with no display and no platform chosen, and its own settings folder.
@@ -61,6 +62,17 @@ void TestMonitorProgram::interactiveRunWithoutADisplaySaysWhyAndFails()
     QVERIFY2(err.startsWith("velmora-monitor: no display (DISPLAY/WAYLAND_DISPLAY unset)"),
         err.constData());
     QCOMPARE(err.count('\n'), 1);
+}
+
+void TestMonitorProgram::versionIsPrintedWithoutADisplay()
+{
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR), { QStringLiteral("--version") });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 0);
+    QCOMPARE(monitor.readAllStandardOutput(), QByteArray("velmora-monitor 1.3.2\n"));
+    QCOMPARE(monitor.readAllStandardError(), QByteArray());
 }
 
 void TestMonitorProgram::badPortOptionIsRefused()

@@ -1,8 +1,8 @@
 // The rotation calculator's arithmetic: the encoder field's tidying, the verdict with its held
 // rates, the safe speed in single precision, and entries that no speed can be computed from.
 #include "calculator/rotation_calculator.h"
-#include "ui/module_state.h"
-#include "ui/number_text.h"
+#include "core/module_state.h"
+#include "core/number_text.h"
 
 #include <QTest>
 

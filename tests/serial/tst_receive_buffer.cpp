@@ -33,12 +33,12 @@ struct Handler
     void arrive(ReceiveBuffer &buffer, const QByteArray &bytes)
     {
         log += QLatin1Char('|');
-        buffer.arrive(bytes, [&](int event) {
-            if (event == ReceiveBuffer::kEvReceive) {
+        buffer.arrive(bytes, [&](SerialEvent event) {
+            if (event == SerialEvent::Receive) {
                 log += QLatin1Char('R');
                 if (takeOnReceive)
                     reads << buffer.take();
-            } else if (event == ReceiveBuffer::kErOverflow) {
+            } else if (event == SerialEvent::Overflow) {
                 log += QLatin1Char('O');
                 if (drainOnOverflow) {
                     QByteArray all;
@@ -193,7 +193,7 @@ void TestReceiveBuffer::discardFromAHandlerDropsTheRestOfTheArrival()
     ReceiveBuffer buffer = makeBuffer(4000, 2, 2);
     QByteArrayList reads;
     int events = 0;
-    const auto handler = [&](int) {
+    const auto handler = [&](SerialEvent) {
         if (++events == 1)
             reads << buffer.take();
         else
@@ -204,7 +204,7 @@ void TestReceiveBuffer::discardFromAHandlerDropsTheRestOfTheArrival()
     QCOMPARE(buffer.count(), 0);
     QVERIFY(buffer.take().isEmpty());
 
-    buffer.arrive("GH", [&](int) { reads << buffer.take(); });
+    buffer.arrive("GH", [&](SerialEvent) { reads << buffer.take(); });
     QCOMPARE(reads, (QByteArrayList { "AB", "GH" }));
 }
 

@@ -3,7 +3,7 @@
 // when a queue is empty).
 #pragma once
 
-#include "ui/user_prompts.h"
+#include "core/user_prompts.h"
 
 #include <QList>
 #include <QQueue>
@@ -21,8 +21,8 @@ public:
     Answer message(QWidget *parent, const QString &text, Icon icon, Buttons buttons) override;
     QString askFileName(QWidget *parent, const FileDialogRequest &request) override;
 
-    QQueue<Answer> answers;      // for message boxes
-    QQueue<QString> fileNames;   // for file dialogs; an empty string cancels
-    QList<Message> messages;     // every box shown, in order
+    QQueue<Answer> answers; // for message boxes
+    QQueue<QString> fileNames; // for file dialogs; an empty string cancels
+    QList<Message> messages; // every box shown, in order
     QList<FileDialogRequest> dialogs; // every file dialog shown, in order
 };

@@ -1,8 +1,10 @@
 // velmora-drive-sim: its command line, and the program itself played into a real
 // pseudo-terminal read through QSerialPort.
-#include "capture/drive_model.h"
+#include "capture/capture_session.h"
 #include "drive_sim_options.h"
 #include "drive_stream_reader.h"
+#include "serial/port_map.h"
+#include "sim/drive_model.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -142,6 +144,7 @@ private Q_SLOTS:
     void aRunStreamsTheModelAtLineRateAndCountsIt();
     void closingTheTerminalCutsATransientShort();
     void aReopeningWithinOneChunkStillCutsTheTransient();
+    void aSessionPickingUpTheLineMidSampleFindsItsFooting();
 };
 
 void TestDriveSim::commandLinesAreReadOrRefused_data()
@@ -296,6 +299,35 @@ void TestDriveSim::aRunStreamsTheModelAtLineRateAndCountsIt()
         QCOMPARE(at, qsizetype(0));
         QCOMPARE(got.size(), qsizetype(nominal));
     }
+}
+
+// The monitor opened while the drive streams: its first read is (value, marker). Through the real
+// QSerialPort, the session drops one byte and shows every later sample, over-spins included.
+void TestDriveSim::aSessionPickingUpTheLineMidSampleFindsItsFooting()
+{
+    RunningSim sim({ "--seed", "3", "--duration", "1.5", "--wait-open", "--start-mid-sample",
+        "--overspin-every", "0.4" });
+    QTRY_VERIFY_WITH_TIMEOUT(sim.process().canReadLine(), kWaitMs);
+    PortMap ports;
+    ports.setDevice(1, QString::fromLocal8Bit(sim.process().readLine()).trimmed());
+    CaptureSession session(ports.factory());
+    bool overSpinLamp = false; // latched red at some point
+    connect(&session, &CaptureSession::lampChanged, this,
+        [&](CaptureSession::Lamp lamp, CaptureSession::LampState state) {
+            if (lamp == CaptureSession::Lamp::OverSpin && state == CaptureSession::LampState::Red)
+                overSpinLamp = true;
+        });
+    session.setStoredMinta(2);
+    session.initSerialLink();
+    session.selectContinuous();
+    session.startContinuous(1);
+    QVERIFY(session.serial().PortOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(sim.finished(), kWaitMs);
+    quint64 sent = 0;
+    quint64 transients = 0;
+    QVERIFY(sim.counts(&sent, &transients));
+    QTRY_COMPARE_WITH_TIMEOUT(session.samplesShown() + 1, sent, kWaitMs);
+    QVERIFY(overSpinLamp);
 }
 
 void TestDriveSim::closingTheTerminalCutsATransientShort()

@@ -1,13 +1,14 @@
 // A main window on fake ports, scripted prompts and a fresh settings store, for the window tests.
 #pragma once
 
+#include "core/module_state.h"
+#include "core/stored_settings.h"
 #include "fake_serial_device.h"
 #include "scripted_prompts.h"
 #include "serial/port_map.h"
 #include "temp_config.h"
 #include "ui/back_color.h"
 #include "ui/folap.h"
-#include "ui/module_state.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -31,10 +32,27 @@ struct FolapHarness
             config.writeIni(appName(), "[Setup]\n" + setupLines);
     }
 
-    Folap &start()
+    // As the program starts it: the stored values read and handed to the window, and written
+    // back when it closes.
+    Folap &start() { return start(ports.factory()); }
+    Folap &start(SerialControl::DeviceFactory factory)
     {
-        window = std::make_unique<Folap>(state, ports.factory(), portMap, prompts);
+        window = std::make_unique<Folap>(
+            state, std::move(factory), portMap, prompts, storedSettings());
+        QObject::connect(window.get(), &Folap::settingsToStore, window.get(), &storeSettings);
         return *window;
+    }
+
+    static FolapSettings storedSettings()
+    {
+        StoredSettings stored;
+        return { stored.readPort(), stored.readMinta() };
+    }
+    static void storeSettings(const FolapSettings &settings)
+    {
+        StoredSettings stored;
+        stored.writePort(settings.portIndex);
+        stored.writeMinta(settings.minta);
     }
 
     static QString appName() { return QCoreApplication::applicationName(); }

@@ -99,7 +99,7 @@ void TestFolapCapture::receivedSampleIsShown()
     Window win(true);
     win.feed(QByteArray::fromHex("8009"));
     QCOMPARE(win.ertek(), QStringLiteral("+ 9"));
-    win.w().ApplyProfile(false, 4000, qint16(inputLen), qint16(inputLen));
+    win.w().MSComm().applyProfile({ false, 4000, inputLen, inputLen });
     win.w().setPortNumber(kPort);
     win.w().OpenPort(); // the profile takes effect at the next opening
 
@@ -107,7 +107,7 @@ void TestFolapCapture::receivedSampleIsShown()
     QCOMPARE(win.positive(), positive);
     QCOMPARE(win.negative(), negative);
     QCOMPARE(win.ertek(), ertek);
-    QCOMPARE(int(win.h.state.LiveDeviation), liveDeviation);
+    QCOMPARE(int(win.h.window->session().liveDeviation()), liveDeviation);
     QCOMPARE(win.led2(), overSpin ? LampColor::Red : LampColor::Green);
     QCOMPARE(win.w().MSComm().InBufferCount(), 0);
 }
@@ -116,7 +116,7 @@ void TestFolapCapture::receiveEventsChangeNothingInTriggeredMode()
 {
     Window win(false);
     // Receive events every byte; the recorder must still ignore them.
-    win.w().ApplyProfile(true, 4100, 1, 1);
+    win.w().MSComm().applyProfile({ true, 4100, 1, 1 });
     win.w().setPortNumber(kPort);
     win.w().OpenPort();
     win.feed(QByteArray::fromHex("8100"
@@ -136,8 +136,8 @@ void TestFolapCapture::overflowReadsTheCaptureAndRearms()
     Window win(false);
     FakeSerialDevice *armed = win.device();
     win.w().Rajz()->setDrawWidth(1); // as a magnified view leaves it
-    win.h.state.CaptureBuffer[0] = 7;
-    win.h.state.CaptureBuffer[4101] = 7;
+    win.h.window->session().captureBuffer()[0] = 7;
+    win.h.window->session().captureBuffer()[4101] = 7;
 
     QByteArray transient(4101, '\0');
     for (int i = 0; i < transient.size(); ++i)
@@ -147,9 +147,9 @@ void TestFolapCapture::overflowReadsTheCaptureAndRearms()
         armed->feed(transient.mid(at, 1000));
 
     for (int i = 1; i <= ModuleState::kCaptureLength; ++i)
-        QCOMPARE(int(win.h.state.CaptureBuffer[i]), 1 + (i - 1) % 251);
-    QCOMPARE(win.h.state.CaptureBuffer[0], quint8(7));
-    QCOMPARE(win.h.state.CaptureBuffer[4101], quint8(7));
+        QCOMPARE(int(win.h.window->session().captureBuffer()[i]), 1 + (i - 1) % 251);
+    QCOMPARE(win.h.window->session().captureBuffer()[0], quint8(7));
+    QCOMPARE(win.h.window->session().captureBuffer()[4101], quint8(7));
     QCOMPARE(win.w().Rajz()->DrawWidth(), 2);
 
     // Closed and reopened on the same port, empty, the lamp red, the profile unchanged.
@@ -191,7 +191,7 @@ void TestFolapCapture::overviewOfACaptureWithoutMarkersIsEmpty()
     Window win(false);
     win.w().Rajz()->LineTo(QPoint(100, 100), 0xFF00FF);
     win.feed(QByteArray(4101, '\x05'));
-    QCOMPARE(win.h.state.CaptureBuffer[4100], quint8(5));
+    QCOMPARE(win.h.window->session().captureBuffer()[4100], quint8(5));
     QVERIFY(win.image() == win.picture());
     QCOMPARE(win.w().Rajz()->currentPoint(), QPoint(0, 255));
 }

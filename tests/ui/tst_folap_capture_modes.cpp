@@ -336,7 +336,7 @@ void TestFolapCaptureModes::triggeredStartPreparesAFreshRecording()
     }
     auto *csuszka = h.control<QScrollBar>(QStringLiteral("Csuszka"));
     csuszka->setValue(magnifier);
-    h.state.CaptureBuffer.fill(5);
+    h.window->session().captureBuffer().fill(5);
     markChart(w);
     FakeSerialDevice *device = h.ports.next(kPort);
 
@@ -345,11 +345,11 @@ void TestFolapCaptureModes::triggeredStartPreparesAFreshRecording()
     QVERIFY(device->isOpen());
     QCOMPARE(h.ports.openings(kPort), restart ? 2 : 1);
     QCOMPARE(h.backColor(QStringLiteral("LED")), LampColor::Green);
-    QCOMPARE(h.state.CaptureBuffer[0], quint8(5));
+    QCOMPARE(h.window->session().captureBuffer()[0], quint8(5));
     for (int i = 1; i <= ModuleState::kCaptureLength; ++i)
-        QCOMPARE(h.state.CaptureBuffer[i], quint8(0));
-    QCOMPARE(h.state.CaptureBuffer[4101], quint8(5));
-    QCOMPARE(h.state.CaptureBuffer[12000], quint8(5));
+        QCOMPARE(h.window->session().captureBuffer()[i], quint8(0));
+    QCOMPARE(h.window->session().captureBuffer()[4101], quint8(5));
+    QCOMPARE(h.window->session().captureBuffer()[12000], quint8(5));
     QVERIFY(device->discardCount() >= 1);
     QCOMPARE(w.MSComm().InBufferCount(), 0);
     QCOMPARE(csuszka->value(), 0);
@@ -387,7 +387,7 @@ void TestFolapCaptureModes::failedStartSkipsItsRemainingSteps()
         h.ports.next(port)->failOpenWith(error);
     auto *csuszka = h.control<QScrollBar>(QStringLiteral("Csuszka"));
     csuszka->setValue(700);
-    h.state.CaptureBuffer.fill(5);
+    h.window->session().captureBuffer().fill(5);
     markChart(w);
     h.setBackColorOf(QStringLiteral("LED"), LampColor::Green);
     h.setBackColorOf(QStringLiteral("LED2"), LampColor::Green);
@@ -402,12 +402,12 @@ void TestFolapCaptureModes::failedStartSkipsItsRemainingSteps()
     QCOMPARE(h.backColor(QStringLiteral("LED")), LampColor::Red);
     // The triggered Start darkens it itself before anything can fail.
     QCOMPARE(h.backColor(QStringLiteral("LED2")), LampColor::Black);
-    QCOMPARE(h.state.CaptureBuffer[1], quint8(5));
-    QCOMPARE(h.state.CaptureBuffer[4100], quint8(5));
+    QCOMPARE(h.window->session().captureBuffer()[1], quint8(5));
+    QCOMPARE(h.window->session().captureBuffer()[4100], quint8(5));
     QCOMPARE(csuszka->value(), 700);
     QCOMPARE(w.Rajz()->image().pixel(30, 10), qRgb(255, 0, 0));
     QCOMPARE(h.control<QRadioButton>(QStringLiteral("Triger"))->isChecked(), triggered);
-    QCOMPARE(int(h.state.MintaSetting), 31);
+    QCOMPARE(int(h.window->session().MintaSetting()), 31);
     if (message.isEmpty()) {
         QVERIFY(h.prompts.messages.isEmpty());
         QCOMPARE(w.surface()->printed().size(), 1);
@@ -498,8 +498,8 @@ void TestFolapCaptureModes::failedReopeningAfterACaptureIsReported()
     h.ports.current(kPort)->feed(transient);
 
     // The capture is in and drawn.
-    QCOMPARE(h.state.CaptureBuffer[1], quint8(128));
-    QCOMPARE(h.state.CaptureBuffer[4100], quint8(0));
+    QCOMPARE(h.window->session().captureBuffer()[1], quint8(128));
+    QCOMPARE(h.window->session().captureBuffer()[4100], quint8(0));
     QCOMPARE(w.Rajz()->image().pixel(300, 255), qRgb(255, 0, 0));
     // The port stays closed, the lamp red, and the user is told.
     QVERIFY(!w.MSComm().PortOpen());

@@ -37,7 +37,7 @@ struct PtyWindow
         : h(setupLines)
     {
         h.portMap.setDevice(kPort, pty.slavePath());
-        h.window = std::make_unique<Folap>(h.state, h.portMap.factory(), h.portMap, h.prompts);
+        h.start(h.portMap.factory());
         h.state.PenColor = kPen; // start-up made it black
     }
     Folap &w() { return *h.window; }
@@ -161,8 +161,8 @@ void TestFolapCapturePty::transientIsCapturedAndDrawnThenTheRecorderRearms()
     QVERIFY(pty.write(pairs(2051, 128, 0)));
     QTRY_COMPARE(win.led(), LampColor::Red);
     for (int i = 1; i <= ModuleState::kCaptureLength; ++i)
-        QCOMPARE(int(win.h.state.CaptureBuffer[i]), i % 2 ? 128 : 0);
-    QCOMPARE(win.h.state.CaptureBuffer[4101], quint8(0));
+        QCOMPARE(int(win.h.window->session().captureBuffer()[i]), i % 2 ? 128 : 0);
+    QCOMPARE(win.h.window->session().captureBuffer()[4101], quint8(0));
     for (int x = 0; x < ChartSurface::kWidth; ++x) {
         QCOMPARE(win.pixel(x, 254), kPenRgb);
         QCOMPARE(win.pixel(x, 255), kPenRgb);
@@ -177,7 +177,7 @@ void TestFolapCapturePty::transientIsCapturedAndDrawnThenTheRecorderRearms()
     for (int p = 0; p < 2051; ++p)
         ramp.append(char(128)).append(char(255 - (p % 200)));
     QVERIFY(pty.write(ramp));
-    QTRY_COMPARE(win.h.state.CaptureBuffer[2], quint8(255));
+    QTRY_COMPARE(win.h.window->session().captureBuffer()[2], quint8(255));
     // Column 1 starts at byte 3, pair 1; column 300 at byte 1024, whose next marker is pair 512.
     QCOMPARE(win.pixel(1, 255 - 254), kPenRgb);
     QCOMPARE(win.pixel(300, 255 - 143), kPenRgb);
@@ -219,9 +219,9 @@ void TestFolapCapturePty::transientFillsWhatTheProfilesBufferHolds()
 
     const int captured = std::min(bufferSize, int(ModuleState::kCaptureLength));
     for (int i = 1; i <= captured; ++i)
-        QCOMPARE(int(win.h.state.CaptureBuffer[i]), 1 + (i - 1) % 253);
+        QCOMPARE(int(win.h.window->session().captureBuffer()[i]), 1 + (i - 1) % 253);
     for (int i = captured + 1; i <= ModuleState::kCaptureLength; ++i)
-        QCOMPARE(win.h.state.CaptureBuffer[i], quint8(0));
+        QCOMPARE(win.h.window->session().captureBuffer()[i], quint8(0));
     QVERIFY(win.w().MSComm().PortOpen());
     QCOMPARE(win.w().MSComm().InBufferCount(), 0);
 }
@@ -234,12 +234,12 @@ void TestFolapCapturePty::overflowInContinuousModeIsCapturedToo()
     QVERIFY(pty.isValid());
     PtyWindow win(pty);
     win.click("Foly");
-    win.w().ApplyProfile(false, 4000, 0, 1);
+    win.w().MSComm().applyProfile({ false, 4000, 0, 1 });
     win.click("FStart");
     QVERIFY(pty.write(pairs(2001, 128, 100)));
     QTRY_COMPARE(win.led(), LampColor::Red);
-    QCOMPARE(win.h.state.CaptureBuffer[4000], quint8(100));
-    QCOMPARE(win.h.state.CaptureBuffer[4001], quint8(0));
+    QCOMPARE(win.h.window->session().captureBuffer()[4000], quint8(100));
+    QCOMPARE(win.h.window->session().captureBuffer()[4001], quint8(0));
     QCOMPARE(win.pixel(300, 155), kPenRgb);
     QVERIFY(win.w().MSComm().PortOpen());
     QVERIFY(win.h.control<QRadioButton>(QStringLiteral("Foly"))->isChecked());

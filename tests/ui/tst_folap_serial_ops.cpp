@@ -226,7 +226,7 @@ void TestFolapSerialOps::cpuSaverAppliesTheProfileOfTheSelectedMode()
     h.control<QCheckBox>(QStringLiteral("Csok"))->setChecked(saver);
 
     QVERIFY(!w.MSComm().PortOpen());
-    QCOMPARE(int(h.state.MintaSetting), minta);
+    QCOMPARE(int(h.window->session().MintaSetting()), minta);
     QCOMPARE(w.MSComm().RTSEnable(), rts);
     QCOMPARE(w.MSComm().InBufferSize(), bufferSize);
     QCOMPARE(w.MSComm().RThreshold(), threshold);

@@ -75,10 +75,8 @@ void TestFolapShutdown::closingAnOpenPortClosesItBeforeStoring()
 {
     FolapHarness h;
     QString storedWhenClosed = QStringLiteral("<not closed>");
-    h.window = std::make_unique<Folap>(
-        h.state, [&](int, int *) { return std::make_unique<ClosingWitness>(h, &storedWhenClosed); },
-        h.portMap, h.prompts);
-    Folap &w = *h.window;
+    Folap &w = h.start(
+        [&](int, int *) { return std::make_unique<ClosingWitness>(h, &storedWhenClosed); });
     w.setPortNumber(4);
     QCOMPARE(w.OpenPort(), SerialError::None);
     QVERIFY(w.MSComm().PortOpen());

@@ -1,16 +1,17 @@
 // The main window on the built-in simulated drive, as `--demo` runs it: the live display follows
 // every sample the drive sent, the CPU saver thins it, the recorder captures whole transients
 // with their rise, an over-spin latches its lamp, and a Stop ends the stream.
-#include "../capture/drive_stream_reader.h"
+#include "../sim/drive_stream_reader.h"
 
-#include "capture/sim_serial_device.h"
+#include "core/module_state.h"
+#include "core/stored_settings.h"
 #include "scripted_prompts.h"
 #include "serial/port_map.h"
+#include "sim/sim_serial_device.h"
 #include "temp_config.h"
 #include "ui/back_color.h"
 #include "ui/chart_surface.h"
 #include "ui/folap.h"
-#include "ui/module_state.h"
 #include "ui/vertical_gauge.h"
 
 #include <QCheckBox>
@@ -97,7 +98,9 @@ struct SimulatedDriveWindow
         portMap.registerSpecialDevice(QStringLiteral("sim"),
             [this] { return std::make_unique<TappedSimDevice>(drive, &received); });
         portMap.setDevice(kPort, QStringLiteral("sim"));
-        window = std::make_unique<Folap>(state, portMap.factory(), portMap, prompts);
+        StoredSettings stored;
+        window = std::make_unique<Folap>(state, portMap.factory(), portMap, prompts,
+            FolapSettings { stored.readPort(), stored.readMinta() });
         state.PenColor = kPen;
     }
 
@@ -122,7 +125,7 @@ struct SimulatedDriveWindow
     void recordReceiveEvents(QList<Shown> *shown, QObject *context)
     {
         QObject::connect(&window->MSComm(), &SerialControl::OnComm, context, [this, shown] {
-            if (window->MSComm().CommEvent() == SerialControl::kEvReceive)
+            if (window->MSComm().CommEvent() == SerialEvent::Receive)
                 shown->append(display());
         });
     }
@@ -302,7 +305,8 @@ void TestFolapSimulatedDrive::recorderCapturesWholeTransientsWithTheirRise()
 
     QList<Capture> captures;
     connect(sim.window.get(), &Folap::transientDrawn, this, [&sim, &captures] {
-        const auto *first = reinterpret_cast<const char *>(sim.state.CaptureBuffer.data() + 1);
+        const auto *first
+            = reinterpret_cast<const char *>(sim.window->session().captureBuffer().data() + 1);
         captures.append(
             { QByteArray(first, ModuleState::kCaptureLength), sim.window->Rajz()->image() });
     });

@@ -47,7 +47,6 @@ void TestFolapStartup::firstRunSelectsTheFirstPortWithTheSaverOn()
 {
     FolapHarness h;
     h.state.PenColor = 0xFF00FF;
-    h.state.MintaSetting = 99;
     Folap &w = h.start();
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Velmora Servo Monitor V 1. 3. 2"));
@@ -58,7 +57,7 @@ void TestFolapStartup::firstRunSelectsTheFirstPortWithTheSaverOn()
     QCOMPARE(portok->itemText(254), QStringLiteral("Comm  255"));
     QCOMPARE(portok->currentIndex(), 0);
     QVERIFY(h.control<QCheckBox>(QStringLiteral("Csok"))->isChecked());
-    QCOMPARE(h.state.MintaSetting, quint8(31));
+    QCOMPARE(h.window->session().MintaSetting(), quint8(31));
     QCOMPARE(h.state.PenColor, 0u);
 
     SerialControl &comm = w.MSComm();
@@ -107,7 +106,7 @@ void TestFolapStartup::storedSettingsChooseThePortAndTheSaver()
     Folap &w = h.start();
     QCOMPARE(h.control<QComboBox>(QStringLiteral("Portok"))->currentIndex(), index);
     QCOMPARE(h.control<QCheckBox>(QStringLiteral("Csok"))->isChecked(), saver);
-    QCOMPARE(int(h.state.MintaSetting), minta);
+    QCOMPARE(int(h.window->session().MintaSetting()), minta);
     // Whatever the saver did on the way, start-up ends on its own profile.
     QCOMPARE(w.MSComm().RTSEnable(), true);
     QCOMPARE(w.MSComm().InBufferSize(), 4100);

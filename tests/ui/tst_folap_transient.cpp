@@ -26,10 +26,10 @@ struct Bytes
     QList<int> values;
 };
 
-void fill(ModuleState &state, const Bytes &bytes)
+void fill(Folap &window, const Bytes &bytes)
 {
     for (qsizetype i = 0; i < bytes.values.size(); ++i)
-        state.CaptureBuffer[bytes.first + i] = quint8(bytes.values[i]);
+        window.session().captureBuffer()[bytes.first + i] = quint8(bytes.values[i]);
 }
 
 // What the chart must show: its background with the polyline through `points`, 1 pixel wide.
@@ -106,7 +106,7 @@ void TestFolapTransient::magnifiedViewDrawsOneBytePerColumn()
     QFETCH(Points, points);
     FolapHarness h;
     Folap &w = h.start();
-    fill(h.state, bytes);
+    fill(*h.window, bytes);
     h.state.PenColor = kRed;
     ChartSurface &rajz = *w.Rajz();
     // Left from a capture: it has to go even with Auto Clear off, and the width 2 of the overview.
@@ -143,7 +143,7 @@ void TestFolapTransient::valueChangesRedrawAndDiscardWaitingInput()
     FolapHarness h;
     Folap &w = h.start();
     h.control<QRadioButton>(mode)->setChecked(true);
-    fill(h.state, Bytes { to + 1, { 128, 100 } });
+    fill(*h.window, Bytes { to + 1, { 128, 100 } });
     {
         const QSignalBlocker quiet(csuszka(h));
         csuszka(h)->setValue(from);
@@ -170,8 +170,8 @@ void TestFolapTransient::draggingTheThumbDrawsEachStepOnceAtTheNewValue()
     FolapHarness h;
     Folap &w = h.start();
     for (int i = 1; i <= 4100; i += 2) {
-        h.state.CaptureBuffer[i] = 128;
-        h.state.CaptureBuffer[i + 1] = quint8(i / 2 % 200);
+        h.window->session().captureBuffer()[i] = 128;
+        h.window->session().captureBuffer()[i + 1] = quint8(i / 2 % 200);
     }
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -289,7 +289,7 @@ void TestFolapTransient::linesAlreadyDrawnKeepTheirColour()
 {
     FolapHarness h;
     Folap &w = h.start();
-    fill(h.state, Bytes { 1, { 128, 100, 128, 100, 128, 100, 128, 100 } });
+    fill(*h.window, Bytes { 1, { 128, 100, 128, 100, 128, 100, 128, 100 } });
     showAt(h, 0);
     const QImage black = w.Rajz()->image();
     QCOMPARE(black.pixelColor(5, 155), QColor(Qt::black));
@@ -306,18 +306,18 @@ void TestFolapTransient::clearEmptiesTheChartAndOneScrollStepRedraws()
 {
     FolapHarness h;
     Folap &w = h.start();
-    fill(h.state, Bytes { 11, { 128, 50, 128, 50, 128, 50, 128, 50, 128, 50 } });
+    fill(*h.window, Bytes { 11, { 128, 50, 128, 50, 128, 50, 128, 50, 128, 50 } });
     h.state.PenColor = kRed;
     showAt(h, 10);
     const QImage view = w.Rajz()->image();
-    const auto captureBefore = h.state.CaptureBuffer;
+    const auto captureBefore = h.window->session().captureBuffer();
 
     QTest::mouseClick(h.control<QPushButton>(QStringLiteral("Torlesgomb")), Qt::LeftButton);
 
     QCOMPARE(w.Rajz()->image(), w.Rajz()->picture());
     QCOMPARE(csuszka(h)->value(), 10);
     QCOMPARE(h.state.PenColor, kRed);
-    QVERIFY(h.state.CaptureBuffer == captureBefore);
+    QVERIFY(h.window->session().captureBuffer() == captureBefore);
 
     // One step on and back: the capture comes back as it was.
     QTest::keyClick(csuszka(h), Qt::Key_Right);

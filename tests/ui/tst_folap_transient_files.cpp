@@ -71,8 +71,8 @@ private:
     void drawCurve()
     {
         for (int i = 1; i <= 1200; i += 2) {
-            m_h->state.CaptureBuffer[i] = 128;
-            m_h->state.CaptureBuffer[i + 1] = quint8(i % 250);
+            m_h->window->session().captureBuffer()[i] = 128;
+            m_h->window->session().captureBuffer()[i + 1] = quint8(i % 250);
         }
         m_h->state.PenColor = 0xFF00FF;
         m_h->control<QScrollBar>(QStringLiteral("Csuszka"))->setValue(3);

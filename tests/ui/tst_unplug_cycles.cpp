@@ -159,7 +159,7 @@ struct UnpluggableWindow
     UnpluggableWindow()
         : h(QByteArray("Minta=2\n"))
     {
-        h.window = std::make_unique<Folap>(h.state, h.portMap.factory(), h.portMap, h.prompts);
+        h.start(h.portMap.factory());
     }
 
     PtyPair &plug()
@@ -293,7 +293,7 @@ void TestUnplugCycles::everyPullIsNoticedAndTheNextDeviceWorks()
     QVERIFY(win.running());
     if (triggered) {
         QVERIFY(pty.write(transient(ModuleState::kCaptureLength + 1, 77)));
-        QTRY_COMPARE(win.h.state.CaptureBuffer[2], quint8(77));
+        QTRY_COMPARE(win.h.window->session().captureBuffer()[2], quint8(77));
         QCOMPARE(win.led(), LampColor::Red);
         win.click("TMegse");
     } else {
@@ -351,8 +351,8 @@ void TestUnplugCycles::triggeredCycle(UnpluggableWindow &win, int cycle)
     const quint8 value = quint8(1 + cycle % 126);
     QVERIFY(pty.write(transient(ModuleState::kCaptureLength + 1, value)));
     QTRY_COMPARE(win.led(), LampColor::Red);
-    QCOMPARE(win.h.state.CaptureBuffer[2], value);
-    QCOMPARE(win.h.state.CaptureBuffer[ModuleState::kCaptureLength], value);
+    QCOMPARE(win.h.window->session().captureBuffer()[2], value);
+    QCOMPARE(win.h.window->session().captureBuffer()[ModuleState::kCaptureLength], value);
     QVERIFY(win.w().MSComm().PortOpen());
     const QImage chart = win.w().Rajz()->image();
 
@@ -364,7 +364,7 @@ void TestUnplugCycles::triggeredCycle(UnpluggableWindow &win, int cycle)
     QCOMPARE(win.led(), LampColor::Red);
     QCOMPARE(win.led2(), LampColor::Black);
     // The half transient is not taken for a capture; the last one stays, drawn.
-    QCOMPARE(win.h.state.CaptureBuffer[2], value);
+    QCOMPARE(win.h.window->session().captureBuffer()[2], value);
     QCOMPARE(win.w().Rajz()->image(), chart);
 }
 

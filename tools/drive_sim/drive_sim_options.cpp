@@ -1,8 +1,8 @@
 // Command line parsing for the simulated drive on a pseudo-terminal.
 #include "drive_sim_options.h"
 
-#include "capture/drive_model.h"
-#include "capture/recorded_samples.h"
+#include "sim/drive_model.h"
+#include "sim/recorded_samples.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -53,9 +53,13 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
     const QCommandLineOption waitOpen(QStringLiteral("wait-open"),
         QStringLiteral("Start the drive's clock (and the duration) when the terminal is first "
                        "opened."));
+    const QCommandLineOption startMidSample(QStringLiteral("start-mid-sample"),
+        QStringLiteral("Leave out the first sample's marker, so the line starts on a value "
+                       "byte."));
     const QCommandLineOption stats(
         QStringLiteral("stats"), QStringLiteral("Print the counts every second on stderr."));
-    parser.addOptions({ help, mode, seed, duration, overspin, rate, raw, waitOpen, stats });
+    parser.addOptions(
+        { help, mode, seed, duration, overspin, rate, raw, waitOpen, startMidSample, stats });
 
     DriveSimCommand command;
     const auto fail = [&command](const QString &message) {
@@ -100,6 +104,7 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
         return fail(QStringLiteral("--seed and --overspin-every shape the simulated axis; a "
                                    "recording plays as it was recorded"));
     options.waitOpen = parser.isSet(waitOpen);
+    options.startMidSample = parser.isSet(startMidSample);
     options.stats = parser.isSet(stats);
     return command;
 }

@@ -1,7 +1,7 @@
 // Command line of velmora-drive-sim, and the drive it asks for.
 #pragma once
 
-#include "capture/drive_sender.h"
+#include "sim/drive_sender.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,6 +20,9 @@ struct DriveSimOptions
     int bytesPerSecond = DriveSender::kDefaultBytesPerSecond;
     QString rawFile;
     bool waitOpen = false;
+    // The first byte on the line is a sample's value byte, as when a reader opens the port while
+    // the drive is already streaming.
+    bool startMidSample = false;
     bool stats = false;
 };
 

@@ -55,6 +55,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "velmora-drive-sim: %s\n", qPrintable(error));
         return 1;
     }
+    if (options.startMidSample)
+        drive.startMidSample();
     if (!drive.watchesOpenings())
         std::fputs(
             "velmora-drive-sim: inotify unavailable; a quick reopen may go unnoticed\n", stderr);

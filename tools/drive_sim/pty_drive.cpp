@@ -143,6 +143,14 @@ void PtyDrive::discardReaderOutput()
 
 void PtyDrive::write(const QByteArray &bytes)
 {
+    if (m_startMidSample && bytes.size() >= 2) {
+        // Its value byte goes out as the carry of a sample whose marker was never sent.
+        m_startMidSample = false;
+        m_carry = bytes[1];
+        m_carryValid = true;
+        write(bytes.mid(2));
+        return;
+    }
     QByteArray out;
     if (m_carryValid)
         out.append(m_carry);

@@ -9,7 +9,7 @@
 // as a receiver that overruns would lose them.
 #pragma once
 
-#include "capture/drive_sender.h"
+#include "sim/drive_sender.h"
 
 #include <QString>
 
@@ -40,6 +40,8 @@ public:
     // Creates the terminal in raw mode at 115200 baud; false with *error set on failure.
     bool open(QString *error);
     QString slavePath() const { return m_slavePath; }
+    // The first sample goes out without its marker: the line starts on a value byte.
+    void startMidSample() { m_startMidSample = true; }
     // False when inotify is unavailable: a closing is then seen by the master's hang-up flag,
     // which a quick reopen can hide, and the terminal counts as open before its first opening.
     bool watchesOpenings() const { return m_watch >= 0; }
@@ -70,6 +72,7 @@ private:
     QString m_slavePath;
     int m_openings = 0;
     bool m_carryValid = false;
+    bool m_startMidSample = false;
     char m_carry = 0; // second byte of a sample the terminal took only half of
     PtyDriveCounts m_counts;
 };

@@ -1,0 +1,249 @@
+// The capture modes, their receive and overflow handling and their failure handling.
+#include "capture/capture_session.h"
+
+#include "capture/overview_trace.h"
+#include "capture/sample_format.h"
+
+#include <algorithm>
+
+CaptureSession::CaptureSession(SerialControl::DeviceFactory factory, QObject *parent)
+    : QObject(parent)
+    , m_serial(new SerialControl(std::move(factory), this))
+{
+    m_serial->setObjectName(QStringLiteral("MSComm"));
+    connect(m_serial, &SerialControl::OnComm, this, &CaptureSession::onComm);
+    connect(m_serial, &SerialControl::deviceFailed, this, &CaptureSession::onDeviceFailed);
+}
+
+CaptureSession::~CaptureSession() = default;
+
+void CaptureSession::setLamp(Lamp lamp, LampState state)
+{
+    Q_EMIT lampChanged(lamp, state);
+}
+
+void CaptureSession::applyProfile(const ReceiveProfile &profile)
+{
+    m_serial->applyProfile(profile);
+}
+
+// ---- Start-up and serial operations ----
+
+void CaptureSession::initSerialLink()
+{
+    m_serial->setParityReplace(QString());
+    m_serial->setInputMode(0);
+    m_serial->setNullDiscard(false);
+    applyProfile(isTriggered() ? ReceiveProfile::triggeredAtStartUp()
+                               : ReceiveProfile::continuous(m_MintaSetting));
+}
+
+int CaptureSession::OpenPort()
+{
+    if (const int error = ClosePort())
+        return error;
+    m_serial->setCommPort(m_PortNumber);
+    return m_serial->setPortOpen(true);
+}
+
+int CaptureSession::ClosePort()
+{
+    return m_serial->PortOpen() ? m_serial->setPortOpen(false) : SerialError::None;
+}
+
+void CaptureSession::ReportStartFailure(StartVariant variant, int errorNumber)
+{
+    setLamp(Lamp::Run, LampState::Red);
+    if (variant == StartVariant::Continuous)
+        setLamp(Lamp::OverSpin, LampState::Black);
+    Q_EMIT startFailed(variant, errorNumber, m_serial->lastErrorText());
+}
+
+void CaptureSession::discardWaitingInput()
+{
+    m_serial->setInBufferCount(0);
+}
+
+// ---- User actions ----
+
+void CaptureSession::portChosen()
+{
+    ClosePort();
+    setLamp(Lamp::Run, LampState::Red);
+    setLamp(Lamp::OverSpin, LampState::Black);
+}
+
+void CaptureSession::selectContinuous()
+{
+    m_mode = Mode::Continuous;
+    if (m_serial->PortOpen()) {
+        ClosePort();
+        setLamp(Lamp::Run, LampState::Red);
+    }
+    applyProfile(ReceiveProfile::continuous(m_MintaSetting));
+}
+
+void CaptureSession::selectTriggered()
+{
+    m_mode = Mode::Triggered;
+    if (m_serial->PortOpen()) {
+        ClosePort();
+        setLamp(Lamp::Run, LampState::Red);
+        setLamp(Lamp::OverSpin, LampState::Black);
+    }
+    applyProfile(ReceiveProfile::triggeredOption());
+}
+
+void CaptureSession::cpuSaverChanged(bool on)
+{
+    m_cpuSaver = on;
+    if (m_serial->PortOpen()) {
+        ClosePort();
+        setLamp(Lamp::Run, LampState::Red);
+    }
+    m_MintaSetting = on ? 31 : 2;
+    if (isTriggered()) {
+        applyProfile(ReceiveProfile::triggeredAfterSaverChange());
+        return;
+    }
+    applyProfile(ReceiveProfile::continuous(m_MintaSetting));
+    setLamp(Lamp::Run, LampState::Red);
+    setLamp(Lamp::OverSpin, LampState::Black);
+}
+
+void CaptureSession::startContinuous(quint8 portNumber)
+{
+    m_PortNumber = portNumber;
+    if (const int error = runContinuousStart())
+        ReportStartFailure(StartVariant::Continuous, error);
+}
+
+int CaptureSession::runContinuousStart()
+{
+    if (isTriggered())
+        return stopForTheOtherMode();
+    if (const int error = OpenPort())
+        return error;
+    setLamp(Lamp::Run, LampState::Green);
+    if (!m_cpuSaver)
+        setLamp(Lamp::OverSpin, LampState::Green);
+    Q_EMIT clearChart();
+    return SerialError::None;
+}
+
+void CaptureSession::stopContinuous()
+{
+    if (isTriggered())
+        return;
+    m_serial->setRTSEnable(false);
+    ClosePort();
+    setLamp(Lamp::Run, LampState::Red);
+    setLamp(Lamp::OverSpin, LampState::Black);
+}
+
+void CaptureSession::startTriggered(quint8 portNumber)
+{
+    m_PortNumber = portNumber;
+    setLamp(Lamp::OverSpin, LampState::Black);
+    if (const int error = runTriggeredStart())
+        ReportStartFailure(StartVariant::Triggered, error);
+}
+
+int CaptureSession::runTriggeredStart()
+{
+    if (!isTriggered())
+        return stopForTheOtherMode();
+    if (const int error = OpenPort())
+        return error;
+    setLamp(Lamp::Run, LampState::Green);
+    std::fill_n(m_CaptureBuffer.begin() + 1, ModuleState::kCaptureLength, quint8(0));
+    discardWaitingInput();
+    Q_EMIT captureReset();
+    if (m_autoClear)
+        Q_EMIT clearChart();
+    return SerialError::None;
+}
+
+// A Start pressed while the other mode's option is selected stops the link.
+int CaptureSession::stopForTheOtherMode()
+{
+    if (const int error = ClosePort())
+        return error;
+    setLamp(Lamp::Run, LampState::Red);
+    return SerialError::None;
+}
+
+void CaptureSession::stopTriggered()
+{
+    if (isTriggered()) {
+        ClosePort();
+        setLamp(Lamp::Run, LampState::Red);
+    }
+    setLamp(Lamp::OverSpin, LampState::Black);
+}
+
+// ---- The serial control's events ----
+
+void CaptureSession::onComm()
+{
+    switch (m_serial->CommEvent()) {
+    case SerialEvent::Receive:
+        showLiveSample();
+        break;
+    case SerialEvent::Overflow:
+        captureTransient();
+        break;
+    default:
+        break;
+    }
+}
+
+void CaptureSession::showLiveSample()
+{
+    if (isTriggered())
+        return;
+    const QByteArray read = m_serial->Input();
+    // With the saver off every read should be one pair. A read that holds the end of one pair
+    // and the marker of the next means the stream was picked up mid-pair (or lost a byte):
+    // dropping the next byte, that marker's value, puts the following reads back on pairs.
+    if (!m_cpuSaver && read.size() == 2 && !isSampleMarker(quint8(read.at(0)))
+        && isSampleMarker(quint8(read.at(1))))
+        m_serial->skipInput(1);
+    const std::optional<LiveSample> sample = decodeSample(read);
+    if (!sample)
+        return;
+    m_LiveDeviation = sample->magnitude;
+    if (sample->overSpin)
+        setLamp(Lamp::OverSpin, LampState::Red);
+    ++m_samplesShown;
+    Q_EMIT liveSample(*sample);
+}
+
+void CaptureSession::captureTransient()
+{
+    for (int i = 1; i <= ModuleState::kCaptureLength; ++i) {
+        const QByteArray one = m_serial->Input();
+        m_CaptureBuffer[i] = one.isEmpty() ? 0 : quint8(one.at(0));
+    }
+    if (m_autoClear)
+        Q_EMIT clearChart();
+    ++m_capturesDrawn;
+    Q_EMIT transientCaptured(overviewTrace(m_CaptureBuffer));
+
+    ClosePort();
+    m_serial->setCommPort(m_PortNumber);
+    setLamp(Lamp::Run, LampState::Red);
+    // The port can be gone by now (adapter pulled, taken by another program). The capture stays
+    // and the port closed; the user hears of it as from a triggered Start that failed.
+    if (const int error = m_serial->setPortOpen(true))
+        ReportStartFailure(StartVariant::Triggered, error);
+}
+
+void CaptureSession::onDeviceFailed(int errorNumber, const QString &osMessage)
+{
+    // The control has closed the port already; the display keeps the last it showed.
+    ClosePort();
+    setLamp(Lamp::Run, LampState::Red);
+    setLamp(Lamp::OverSpin, LampState::Black);
+    Q_EMIT deviceFailed(errorNumber, osMessage);
+}

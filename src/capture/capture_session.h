@@ -1,0 +1,117 @@
+// The capture logic without widgets: the two acquisition modes, the CPU saver, Auto Clear and the
+// port number, the serial control's receive and overflow events, and the failure handling. The
+// main window, the headless capture command and the tests all drive it through one method per
+// user action, and show what it reports through its signals; none of them decides anything
+// about a capture themselves.
+#pragma once
+
+#include "capture/sample_decoder.h"
+#include "core/module_state.h"
+#include "serial/serial_control.h"
+
+#include <QList>
+#include <QObject>
+#include <QPoint>
+
+class CaptureSession : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Mode { Continuous, Triggered };
+    enum class Lamp { Run, OverSpin }; // the window's LED and LED2
+    enum class LampState { Red, Green, Black };
+    // Which Start failed: its messages differ, and only the continuous one darkens LED2.
+    enum class StartVariant { Continuous, Triggered };
+
+    using CaptureBuffer = ModuleState::CaptureBytes;
+
+    explicit CaptureSession(SerialControl::DeviceFactory factory, QObject *parent = nullptr);
+    ~CaptureSession() override;
+
+    SerialControl &serial() { return *m_serial; }
+    const SerialControl &serial() const { return *m_serial; }
+
+    Mode mode() const { return m_mode; }
+    bool isTriggered() const { return m_mode == Mode::Triggered; }
+    // 31 with the CPU saver on, 2 with it off; anything else only as read from the settings.
+    quint8 MintaSetting() const { return m_MintaSetting; }
+    bool cpuSaver() const { return m_cpuSaver; }
+    bool autoClear() const { return m_autoClear; }
+    // The port number of the latest Start: the port list's selected index + 1, 0 for none.
+    quint8 PortNumber() const { return m_PortNumber; }
+    void setPortNumber(quint8 number) { m_PortNumber = number; }
+
+    // Bytes 1..4100 hold the last capture as (marker, value) pairs; byte 0 and those above stay
+    // 0, so the traces can read past the capture without checks.
+    const CaptureBuffer &captureBuffer() const { return m_CaptureBuffer; }
+    CaptureBuffer &captureBuffer() { return m_CaptureBuffer; }
+    // The magnitude last shown on the gauge.
+    qint16 liveDeviation() const { return m_LiveDeviation; }
+    // Live samples shown and transients captured since the session began.
+    quint64 samplesShown() const { return m_samplesShown; }
+    quint64 capturesDrawn() const { return m_capturesDrawn; }
+
+    // ---- Start-up ----
+    // The stored sample setting; the CPU saver is on unless it is 2 (see cpuSaverChanged).
+    void setStoredMinta(quint8 minta) { m_MintaSetting = minta; }
+    // The closed port's configuration: no parity replacement, zero bytes kept, then the receive
+    // profile of the selected mode.
+    void initSerialLink();
+
+    // ---- User actions, one each ----
+    void portChosen();
+    void selectContinuous();
+    void selectTriggered();
+    void cpuSaverChanged(bool on);
+    void setAutoClear(bool on) { m_autoClear = on; }
+    void startContinuous(quint8 portNumber);
+    void stopContinuous();
+    void startTriggered(quint8 portNumber);
+    void stopTriggered();
+    // The magnified view was redrawn: input that waited meanwhile is dropped.
+    void discardWaitingInput();
+
+    // ---- Serial operations the Starts build on ----
+    // Closes, selects PortNumber and opens; returns the error number of the first failing step.
+    int OpenPort();
+    int ClosePort();
+    // Lamps, then startFailed for the window's message or number.
+    void ReportStartFailure(StartVariant variant, int errorNumber);
+
+Q_SIGNALS:
+    void lampChanged(CaptureSession::Lamp lamp, CaptureSession::LampState state);
+    // A live sample to show on the bars and the read-out.
+    void liveSample(const LiveSample &sample);
+    // Clear the chart (a continuous Start, or a capture or a triggered Start with Auto Clear).
+    void clearChart();
+    // The capture buffer was zeroed for a new recording; the magnifier goes back to its start.
+    void captureReset();
+    // A transient was captured into the buffer; overview is the polyline of its overview.
+    void transientCaptured(const QList<QPoint> &overview);
+    // A Start failed after its lamps were set: 8002 and 8005 have messages, the rest a number.
+    void startFailed(CaptureSession::StartVariant variant, int errorNumber, const QString &osText);
+    // The open device failed (adapter pulled); the port is closed and the lamps are set.
+    void deviceFailed(int errorNumber, const QString &osMessage);
+
+private:
+    void setLamp(Lamp lamp, LampState state);
+    void applyProfile(const ReceiveProfile &profile);
+    int runContinuousStart();
+    int runTriggeredStart();
+    int stopForTheOtherMode();
+    void onComm();
+    void showLiveSample();
+    void captureTransient();
+    void onDeviceFailed(int errorNumber, const QString &osMessage);
+
+    SerialControl *m_serial;
+    CaptureBuffer m_CaptureBuffer {};
+    Mode m_mode = Mode::Triggered;
+    bool m_cpuSaver = false;
+    bool m_autoClear = true;
+    quint8 m_MintaSetting = 0;
+    quint8 m_PortNumber = 0;
+    qint16 m_LiveDeviation = 0;
+    quint64 m_samplesShown = 0;
+    quint64 m_capturesDrawn = 0;
+};

@@ -1,0 +1,42 @@
+// The two values that survive between runs: the port list's selection and the sample setting,
+// in section "Setup" of the per-user INI file named after the executable
+// ($XDG_CONFIG_HOME/<app>/<app>.ini on Linux). The same file's [Ports] section maps port numbers
+// to devices.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+class StoredSettings
+{
+public:
+    static constexpr int kDefaultPort = 0;
+    static constexpr int kDefaultMinta = 31;
+
+    // appName defaults to QCoreApplication::applicationName(), the executable's base name.
+    explicit StoredSettings(const QString &appName = QString());
+
+    // The stored selection index, -1..254. A missing key, or a stored number that no selection
+    // can take, gives the first entry.
+    int readPort();
+    // The stored sample setting, 0..255; a missing key or a value a byte cannot hold gives 31.
+    int readMinta();
+
+    void writePort(int index);
+    void writeMinta(int value);
+    // Writes what was set to the file now; returns an empty text, or one line that names the
+    // file when it could not be written (read-only folder, full disk).
+    QString save();
+
+    // The whole store, for the readers of its other sections ([Ports]).
+    QSettings &store() { return m_settings; }
+
+    // A stored text as a whole number: read as far as it forms a number, rounded half to even.
+    // Returns false when the text reads as something no integer can stand for (an overflow).
+    static bool roundedValue(const QString &text, double *value);
+
+private:
+    int readInRange(const QString &key, int defaultValue, int low, int high);
+
+    QSettings m_settings;
+};

@@ -1,0 +1,233 @@
+// The capture modes without a window: every transition of the state table on fake ports, with
+// the lamps, the receive profile and the port as the session reports them, and continuous mode
+// finding its footing on a stream picked up mid-pair.
+#include "capture/capture_session.h"
+#include "fake_serial_device.h"
+
+#include <QTest>
+
+namespace {
+
+constexpr int kPort = 1;
+using Lamp = CaptureSession::Lamp;
+using LampState = CaptureSession::LampState;
+
+enum class Setup { IdleTriggered, IdleContinuous, ContinuousRunning, TriggeredArmed };
+enum class Event {
+    ContinuousStart,
+    ContinuousStop,
+    TriggeredStart,
+    TriggeredStop,
+    ChooseContinuous,
+    ChooseTriggered,
+    ToggleSaver,
+    ChooseAnotherPort,
+    Overflow,
+    OverSpin,
+};
+
+// A session as the window starts it, with what it reported.
+struct SessionRig
+{
+    FakeSerialPorts ports;
+    CaptureSession session { ports.factory() };
+    QString lamps = QStringLiteral("--"); // LED then LED2: R, G, B, or '-' for untouched
+    QList<LiveSample> samples;
+    int clears = 0;
+    int captures = 0;
+
+    explicit SessionRig(bool saver)
+    {
+        QObject::connect(
+            &session, &CaptureSession::lampChanged, &session, [this](Lamp lamp, LampState state) {
+                lamps[lamp == Lamp::Run ? 0 : 1] = QLatin1Char("RGB"[int(state)]);
+            });
+        QObject::connect(&session, &CaptureSession::liveSample, &session,
+            [this](const LiveSample &sample) { samples << sample; });
+        QObject::connect(&session, &CaptureSession::clearChart, &session, [this] { ++clears; });
+        QObject::connect(
+            &session, &CaptureSession::transientCaptured, &session, [this] { ++captures; });
+        session.setStoredMinta(saver ? 31 : 2);
+        if (saver)
+            session.cpuSaverChanged(true);
+        session.initSerialLink();
+        ports.next(kPort);
+    }
+
+    QString profile() const
+    {
+        const ReceiveProfile p = session.serial().profile();
+        return QStringLiteral("%1/%2/%3/%4")
+            .arg(p.rtsEnable ? QLatin1Char('T') : QLatin1Char('F'))
+            .arg(p.inBufferSize)
+            .arg(p.rThreshold)
+            .arg(p.inputLength);
+    }
+    void feed(const QByteArray &bytes) { ports.current(kPort)->feed(bytes); }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(Event)
+
+class TestCaptureSession : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void eachEventLeadsToItsState_data();
+    void eachEventLeadsToItsState();
+    void continuousModeFindsItsFooting_data();
+    void continuousModeFindsItsFooting();
+};
+
+void TestCaptureSession::eachEventLeadsToItsState_data()
+{
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<bool>("saver");
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("triggered"); // the mode afterwards
+    QTest::addColumn<QString>("lamps"); // LED, LED2; '-' untouched by the event
+    QTest::addColumn<QString>("profile"); // RTS / buffer / threshold / input length
+
+    // clang-format off
+    QTest::newRow("continuous Start, saver off") << Setup::IdleContinuous << false << Event::ContinuousStart << true << false << "GG" << "F/4000/2/2";
+    QTest::newRow("continuous Start, saver on") << Setup::IdleContinuous << true << Event::ContinuousStart << true << false << "G-" << "F/4000/31/31";
+    QTest::newRow("continuous Start while armed") << Setup::TriggeredArmed << false << Event::ContinuousStart << false << true << "R-" << "T/4100/2000/1";
+    QTest::newRow("continuous Stop while running") << Setup::ContinuousRunning << false << Event::ContinuousStop << false << false << "RB" << "F/4000/2/2";
+    QTest::newRow("continuous Stop while armed") << Setup::TriggeredArmed << false << Event::ContinuousStop << true << true << "--" << "T/4100/2000/1";
+    QTest::newRow("triggered Start") << Setup::IdleTriggered << false << Event::TriggeredStart << true << true << "GB" << "T/4100/2000/1";
+    QTest::newRow("triggered Start while running") << Setup::ContinuousRunning << false << Event::TriggeredStart << false << false << "RB" << "F/4000/2/2";
+    QTest::newRow("triggered Stop while armed") << Setup::TriggeredArmed << false << Event::TriggeredStop << false << true << "RB" << "T/4100/2000/1";
+    QTest::newRow("triggered Stop while running") << Setup::ContinuousRunning << false << Event::TriggeredStop << true << false << "-B" << "F/4000/2/2";
+    QTest::newRow("continuous option while armed") << Setup::TriggeredArmed << true << Event::ChooseContinuous << false << false << "R-" << "F/4000/31/31";
+    QTest::newRow("continuous option while idle") << Setup::IdleTriggered << false << Event::ChooseContinuous << false << false << "--" << "F/4000/2/2";
+    QTest::newRow("triggered option while running") << Setup::ContinuousRunning << false << Event::ChooseTriggered << false << true << "RB" << "T/4000/2000/1";
+    QTest::newRow("triggered option while idle") << Setup::IdleContinuous << false << Event::ChooseTriggered << false << true << "--" << "T/4000/2000/1";
+    QTest::newRow("CPU saver while armed") << Setup::TriggeredArmed << false << Event::ToggleSaver << false << true << "R-" << "T/12000/4000/1";
+    QTest::newRow("CPU saver while triggered idle") << Setup::IdleTriggered << true << Event::ToggleSaver << false << true << "--" << "T/12000/4000/1";
+    QTest::newRow("CPU saver on while running") << Setup::ContinuousRunning << false << Event::ToggleSaver << false << false << "RB" << "F/4000/31/31";
+    QTest::newRow("CPU saver off while continuous idle") << Setup::IdleContinuous << true << Event::ToggleSaver << false << false << "RB" << "F/4000/2/2";
+    QTest::newRow("another port while running") << Setup::ContinuousRunning << false << Event::ChooseAnotherPort << false << false << "RB" << "F/4000/2/2";
+    QTest::newRow("another port while armed") << Setup::TriggeredArmed << false << Event::ChooseAnotherPort << false << true << "RB" << "T/4100/2000/1";
+    QTest::newRow("transient captured re-arms") << Setup::TriggeredArmed << false << Event::Overflow << true << true << "R-" << "T/4100/2000/1";
+    QTest::newRow("over-spin while running") << Setup::ContinuousRunning << true << Event::OverSpin << true << false << "-R" << "F/4000/31/31";
+    // clang-format on
+}
+
+void TestCaptureSession::eachEventLeadsToItsState()
+{
+    QFETCH(Setup, setup);
+    QFETCH(bool, saver);
+    QFETCH(Event, event);
+    QFETCH(bool, open);
+    QFETCH(bool, triggered);
+    QFETCH(QString, lamps);
+    QFETCH(QString, profile);
+
+    SessionRig rig(saver);
+    CaptureSession &s = rig.session;
+    if (setup == Setup::IdleContinuous || setup == Setup::ContinuousRunning)
+        s.selectContinuous();
+    if (setup == Setup::ContinuousRunning)
+        s.startContinuous(kPort);
+    if (setup == Setup::TriggeredArmed)
+        s.startTriggered(kPort);
+    QCOMPARE(
+        s.serial().PortOpen(), setup == Setup::ContinuousRunning || setup == Setup::TriggeredArmed);
+    rig.lamps = QStringLiteral("--");
+
+    switch (event) {
+    case Event::ContinuousStart:
+        s.startContinuous(kPort);
+        break;
+    case Event::ContinuousStop:
+        s.stopContinuous();
+        break;
+    case Event::TriggeredStart:
+        s.startTriggered(kPort);
+        break;
+    case Event::TriggeredStop:
+        s.stopTriggered();
+        break;
+    case Event::ChooseContinuous:
+        s.selectContinuous();
+        break;
+    case Event::ChooseTriggered:
+        s.selectTriggered();
+        break;
+    case Event::ToggleSaver:
+        s.cpuSaverChanged(!saver);
+        break;
+    case Event::ChooseAnotherPort:
+        s.portChosen();
+        break;
+    case Event::Overflow:
+        rig.ports.next(kPort);
+        rig.feed(QByteArray(4101, '\x80'));
+        QCOMPARE(rig.captures, 1);
+        QCOMPARE(int(s.captureBuffer()[ModuleState::kCaptureLength]), 0x80);
+        break;
+    case Event::OverSpin:
+        rig.feed(QByteArray::fromHex("8100") + QByteArray(29, '\x80'));
+        QCOMPARE(rig.samples.size(), 1);
+        QVERIFY(rig.samples.first().overSpin);
+        break;
+    }
+
+    QCOMPARE(s.serial().PortOpen(), open);
+    QCOMPARE(s.isTriggered(), triggered);
+    QCOMPARE(rig.lamps, lamps);
+    QCOMPARE(rig.profile(), profile);
+}
+
+void TestCaptureSession::continuousModeFindsItsFooting_data()
+{
+    QTest::addColumn<QByteArray>("stream"); // fed in one piece
+    QTest::addColumn<QList<int>>("shown"); // signed deviations shown, in order
+    QTest::addColumn<bool>("overSpin");
+
+    const QByteArray pairs = QByteArray::fromHex("8005"
+                                                 "81fb"
+                                                 "8007"
+                                                 "8100"
+                                                 "8009");
+    // clang-format off
+    QTest::newRow("on a pair") << pairs << QList<int> { 5, -5, 7, 0, 9 } << true;
+    QTest::newRow("picked up on a value byte") << pairs.mid(1) << QList<int> { 7, 0, 9 } << true;
+    QTest::newRow("a value byte lost mid-stream") << pairs.left(1) + pairs.mid(2) << QList<int> { 129, 0, 9 } << true;
+    QTest::newRow("a marker lost mid-stream") << pairs.left(2) + pairs.mid(3) << QList<int> { 5, 0, 9 } << true;
+    QTest::newRow("value bytes that look like nothing") << QByteArray::fromHex("05" "8001" "8002") << QList<int> { 2 } << false;
+    // clang-format on
+}
+
+void TestCaptureSession::continuousModeFindsItsFooting()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QList<int>, shown);
+    QFETCH(bool, overSpin);
+
+    SessionRig rig(false);
+    rig.session.selectContinuous();
+    // Byte by byte as well as whole: a skip owed across arrivals must be paid from the next one.
+    for (const bool byteByByte : { false, true }) {
+        rig.samples.clear();
+        rig.lamps = QStringLiteral("--");
+        rig.session.startContinuous(kPort);
+        if (byteByByte) {
+            for (const char byte : stream)
+                rig.feed(QByteArray(1, byte));
+        } else {
+            rig.feed(stream);
+        }
+        QList<int> values;
+        for (const LiveSample &sample : std::as_const(rig.samples))
+            values << (sample.negative ? -sample.magnitude : sample.magnitude);
+        QCOMPARE(values, shown);
+        QCOMPARE(rig.lamps.at(1) == QLatin1Char('R'), overSpin);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestCaptureSession)
+#include "tst_capture_session.moc"
