@@ -78,18 +78,6 @@ QStringList qtPatterns(const QString &patterns)
     return result;
 }
 
-// The patterns Qt would read from a filter: the last "(...)" group, split at blanks.
-QStringList trailingGroup(const QString &description)
-{
-    if (!description.endsWith(QLatin1Char(')')))
-        return {};
-    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
-    if (open < 0)
-        return {};
-    return description.mid(open + 1, description.size() - open - 2)
-        .split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
 } // namespace
 
 QStringList nameFiltersFromFilter(const QString &filter)
@@ -101,11 +89,8 @@ QStringList nameFiltersFromFilter(const QString &filter)
         const QStringList patterns = qtPatterns(pieces.at(i + 1));
         if (patterns.isEmpty())
             continue;
-        if (trailingGroup(description) == patterns)
-            result.append(description);
-        else
-            result.append(description + QLatin1String(" (") + patterns.join(QLatin1Char(' '))
-                + QLatin1Char(')'));
+        result.append(
+            description + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
     }
     return result;
 }

@@ -2,8 +2,8 @@
 // the UserPrompts seam, so that the program shows Qt's dialog and tests answer it.
 #pragma once
 
+#include "core/user_prompts.h"
 #include "files/file_errors.h"
-#include "ui/user_prompts.h"
 
 #include <QString>
 #include <QStringList>
@@ -55,8 +55,8 @@ private:
 CommonDialog makeDialogOpen(UserPrompts &prompts, QWidget *parent);
 CommonDialog makeDialogSave(UserPrompts &prompts, QWidget *parent);
 
-// Qt name filters for a filter text. Each description is kept as written; when it does not end in
-// a group of exactly its entry's patterns, " (patterns)" is added, since Qt reads the patterns from
-// the last parenthesised group and splits them at blanks. "*.*" becomes "*": it means every name,
-// with or without a point. Entries without a pattern are left out.
+// Qt name filters for a filter text: "description (patterns)" for each entry, since Qt reads the
+// patterns from the last parenthesised group and splits them at blanks. The dialog hides that
+// group, so the user sees each description exactly as written. "*.*" becomes "*": it means every
+// name, with or without a point. Entries without a pattern are left out.
 QStringList nameFiltersFromFilter(const QString &filter);

@@ -1,7 +1,7 @@
 // Message boxes and file dialogs through Qt.
 #include "ui/qt_user_prompts.h"
 
-#include "ui/app_title.h"
+#include "core/app_title.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -38,6 +38,9 @@ UserPrompts::Answer QtUserPrompts::message(
 void QtUserPrompts::configure(QFileDialog &dialog, const FileDialogRequest &request)
 {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Each name filter ends in the group Qt takes its patterns from; the description before it
+    // is what the file type list shows.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setWindowTitle(request.title);
     dialog.setNameFilters(request.nameFilters);
     dialog.setDefaultSuffix(request.defaultSuffix);

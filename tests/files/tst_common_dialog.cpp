@@ -31,10 +31,12 @@ void TestCommonDialog::filterTextsBecomeQtNameFilters_data()
     QTest::addColumn<PatternLists>("patterns"); // as Qt's own dialog reads each name filter
 
     QTest::newRow("save") << kSaveFilter
-                          << QStringList { "Transiens Bitmap (*.bmp)", "Minden File (*.*) (*)" }
+                          << QStringList { "Transiens Bitmap (*.bmp) (*.bmp)",
+                                 "Minden File (*.*) (*)" }
                           << PatternLists { { "*.bmp" }, { "*" } };
     QTest::newRow("open") << kOpenFilter
-                          << QStringList { "Transiens bitmap (*.bmp)", "All File (*.*) (*)" }
+                          << QStringList { "Transiens bitmap (*.bmp) (*.bmp)",
+                                 "All File (*.*) (*)" }
                           << PatternLists { { "*.bmp" }, { "*" } };
     QTest::newRow("description without patterns")
         << "Bitmap|*.bmp" << QStringList { "Bitmap (*.bmp)" } << PatternLists { { "*.bmp" } };

@@ -2,9 +2,13 @@
 // dialog that lets the user type a name that does not exist yet.
 #include "ui/qt_user_prompts.h"
 
+#include "files/common_dialog.h"
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +26,8 @@ private Q_SLOTS:
     void fileDialogIsSetUpFromTheRequest();
     void fileDialogGivesTheTypedNameOrNothing_data();
     void fileDialogGivesTheTypedNameOrNothing();
+    void fileTypesReadAsWrittenAndAllFilesMeansEveryName_data();
+    void fileTypesReadAsWrittenAndAllFilesMeansEveryName();
 };
 
 namespace {
@@ -164,6 +170,47 @@ void TestQtUserPrompts::fileDialogGivesTheTypedNameOrNothing()
     const QString chosen = QtUserPrompts().askFileName(nullptr, request);
     QVERIFY(!refused);
     QCOMPARE(chosen, accept ? typed : QString());
+}
+
+void TestQtUserPrompts::fileTypesReadAsWrittenAndAllFilesMeansEveryName_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("save") << QString::fromLatin1(kSaveFilter)
+                          << QStringList { "Transiens Bitmap (*.bmp)", "Minden File (*.*)" };
+    QTest::newRow("open") << QString::fromLatin1(kOpenFilter)
+                          << QStringList { "Transiens bitmap (*.bmp)", "All File (*.*)" };
+}
+
+void TestQtUserPrompts::fileTypesReadAsWrittenAndAllFilesMeansEveryName()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, shown);
+    QTemporaryDir dir;
+    for (const char *name : { "Tranziens.bmp", "notes.txt", "README" }) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    FileDialogRequest request;
+    request.nameFilters = nameFiltersFromFilter(filter);
+    QFileDialog dialog;
+    dialog.setDirectory(dir.path());
+    QtUserPrompts::configure(dialog, request);
+
+    auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    QVERIFY(types);
+    QStringList items;
+    for (int i = 0; i < types->count(); ++i)
+        items << types->itemText(i);
+    QCOMPARE(items, shown);
+
+    // The second entry lists every file, a name without a point too.
+    dialog.selectNameFilter(request.nameFilters.at(1));
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    QVERIFY(model);
+    const QStringList listed = QDir(dir.path()).entryList(model->nameFilters(), QDir::Files);
+    QCOMPARE(listed.size(), 3);
+    QVERIFY(listed.contains(QStringLiteral("README")));
 }
 
 QTEST_MAIN(TestQtUserPrompts)
