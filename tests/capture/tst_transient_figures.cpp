@@ -1,0 +1,302 @@
+// A capture's samples and figures, on signals built so that the figures follow from how they
+// were built: a damped sine with peaks on samples, steps, lone pulses, gaps and shifted phases.
+#include "capture/transient_figures.h"
+
+#include <QPoint>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// "12 -3 m o": deviations, 'm' a missing sample, 'o' an over-spin sample; indices from 0.
+QList<TransientSample> samplesOf(const QString &text)
+{
+    QList<TransientSample> samples;
+    for (const QString &token : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        TransientSample s;
+        s.index = int(samples.size());
+        if (token == QLatin1String("o"))
+            s.kind = SampleKind::OverSpin;
+        else if (token != QLatin1String("m"))
+            s = TransientSample { s.index, SampleKind::Valid, token.toInt() };
+        samples.append(s);
+    }
+    return samples;
+}
+
+// The drive's pairs for the samples: 128 or 129 and the value byte, two zeros when missing.
+QByteArray bytesOf(const QList<TransientSample> &samples)
+{
+    QByteArray bytes;
+    for (const TransientSample &s : samples) {
+        if (s.kind == SampleKind::Missing)
+            bytes.append(2, '\0');
+        else if (s.kind == SampleKind::OverSpin || s.deviation < 0)
+            bytes.append(char(129)).append(char(s.isValid() ? 256 + s.deviation : 0));
+        else
+            bytes.append(char(128)).append(char(s.deviation));
+    }
+    return bytes;
+}
+
+// After the lead, 160 * 2^(-i/6) * cos(pi i / 6) rounded: 12 samples a period (480 Hz), halving
+// every half-cycle, so zeta = ln 2 / sqrt(pi^2 + ln^2 2). Its peaks 160, -80, 40, -20, 10 fall
+// on samples, and it ends at its sixth zero (i = 33), below the drive's resolution. The sample
+// after each zero is the first one at least 3 steps across (i = 4, 10, 16, 22, 28); the last one
+// beyond 10 steps is i = 19 (-15).
+QList<TransientSample> dampedSine(const QString &lead, const QStringList &gaps = {})
+{
+    QString text = lead;
+    for (int i = 0; i < 33; ++i)
+        text += QLatin1Char(' ')
+            + QString::number(std::lround(160 * std::exp2(-i / 6.0) * std::cos(M_PI * i / 6)));
+    QList<TransientSample> samples = samplesOf(text + QString(QStringLiteral(" 0")).repeated(20));
+    for (const QString &gap : gaps)
+        samples[gap.left(gap.size() - 1).toInt()].kind
+            = gap.endsWith(QLatin1Char('o')) ? SampleKind::OverSpin : SampleKind::Missing;
+    for (TransientSample &s : samples)
+        s.deviation = s.isValid() ? s.deviation : 0;
+    return samples;
+}
+
+double zetaOfRatio(double ratio)
+{
+    const double delta = std::log(ratio);
+    return delta / std::sqrt(M_PI * M_PI + delta * delta);
+}
+
+constexpr int kNone = -1;
+constexpr int kNotSettled = -2;
+const QPoint kNoPoint(kNone, 0);
+
+QPoint pointOf(const std::optional<TransientPoint> &p)
+{
+    return p ? QPoint(p->index, p->deviation) : kNoPoint;
+}
+
+} // namespace
+
+class TestTransientFigures : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void pairsDecodeInTheMarkedPhase_data();
+    void pairsDecodeInTheMarkedPhase();
+    void figuresFollowTheirDefinitions_data();
+    void figuresFollowTheirDefinitions();
+    void aShiftedCaptureGivesTheSameFigures_data();
+    void aShiftedCaptureGivesTheSameFigures();
+    void numbersRoundHalfAwayFromZero_data();
+    void numbersRoundHalfAwayFromZero();
+    void theWindowShowsEachFigureAsText_data();
+    void theWindowShowsEachFigureAsText();
+    void cursorsSnapToSamplesAndSumTheValidOnes_data();
+    void cursorsSnapToSamplesAndSumTheValidOnes();
+};
+
+void TestTransientFigures::pairsDecodeInTheMarkedPhase_data()
+{
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<QString>("samples");
+    QTest::newRow("values") << QByteArray("8005 81fb 8100 0000 80ff 8101 8180 8207")
+                            << "5 -5 o m 255 -255 -128 m";
+    QTest::newRow("a stray first byte") << QByteArray("00 8005 81fb") << "5 -5";
+    QTest::newRow("a tie takes the first byte") << QByteArray("8080 0500") << "128 m";
+    QTest::newRow("a lone last byte") << QByteArray("8005 80") << "5";
+    QTest::newRow("nothing") << QByteArray() << "";
+}
+
+void TestTransientFigures::pairsDecodeInTheMarkedPhase()
+{
+    QFETCH(QByteArray, hex);
+    QFETCH(QString, samples);
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    QCOMPARE(
+        transientSamples(reinterpret_cast<const quint8 *>(bytes.constData()), int(bytes.size())),
+        samplesOf(samples));
+}
+
+void TestTransientFigures::figuresFollowTheirDefinitions_data()
+{
+    QTest::addColumn<QList<TransientSample>>("samples");
+    QTest::addColumn<int>("trigger");
+    QTest::addColumn<QPoint>("peak");
+    QTest::addColumn<QPoint>("overshoot");
+    QTest::addColumn<int>("settle");
+    QTest::addColumn<QList<int>>("crossings");
+    QTest::addColumn<double>("ringHz"); // 0: none
+    QTest::addColumn<double>("zeta"); // NaN: none
+
+    const QString lead = QStringLiteral("0 0 0 12 45 100"); // the peak lands on sample 6
+    const QList<int> sineCrossings { 10, 16, 22, 28, 34 };
+    QTest::newRow("damped sine") << dampedSine(lead) << 4 << QPoint(6, 160) << QPoint(12, -80) << 26
+                                 << sineCrossings << 480.0 << zetaOfRatio(2);
+    QTest::newRow("damped sine with gaps")
+        << dampedSine(lead, { "7m", "13o", "20m", "27o", "45m" }) << 4 << QPoint(6, 160)
+        << QPoint(12, -80) << 26 << sineCrossings << 480.0 << zetaOfRatio(2);
+    QTest::newRow("a crossing sample missing moves the crossing")
+        << dampedSine(lead, { "16m" }) << 4 << QPoint(6, 160) << QPoint(12, -80) << 26
+        << QList<int> { 10, 17, 22, 28, 34 } << 4 * 5760 / 48.0 << zetaOfRatio(2);
+    QTest::newRow("a step that never settles")
+        << samplesOf("0 0 5 50 50 50 50") << 3 << QPoint(3, 50) << kNoPoint << kNotSettled
+        << QList<int>() << 0.0 << qQNaN();
+    QTest::newRow("no crossing") << samplesOf("0 21 60 30 -2 11 4 -1 0") << 1 << QPoint(2, 60)
+                                 << QPoint(4, -2) << 6 << QList<int>() << 0.0 << qQNaN();
+    QTest::newRow("over-spin and missing samples")
+        << samplesOf("o m 3 o -25 m 40 m -30 12 m -2 4") << 4 << QPoint(6, 40) << QPoint(8, -30)
+        << 11 << QList<int> { 8, 9 } << 0.0 << zetaOfRatio(40 / 30.0);
+    QTest::newRow("no trigger") << samplesOf("m 5 -8 3") << kNone << QPoint(2, -8) << QPoint(3, 3)
+                                << kNone << QList<int> { 3 } << 0.0 << qQNaN();
+    QTest::newRow("ties take the first")
+        << samplesOf("0 30 -30 30") << 1 << QPoint(1, 30) << QPoint(2, -30) << kNotSettled
+        << QList<int> { 2, 3 } << 0.0 << 0.0;
+    QTest::newRow("nothing valid") << samplesOf("m o m") << kNone << kNoPoint << kNoPoint << kNone
+                                   << QList<int>() << 0.0 << qQNaN();
+}
+
+void TestTransientFigures::figuresFollowTheirDefinitions()
+{
+    QFETCH(QList<TransientSample>, samples);
+    QFETCH(int, trigger);
+    QFETCH(QPoint, peak);
+    QFETCH(QPoint, overshoot);
+    QFETCH(int, settle);
+    QFETCH(QList<int>, crossings);
+    QFETCH(double, ringHz);
+    QFETCH(double, zeta);
+
+    const TransientFigures f = transientFigures(samples);
+    QCOMPARE(f.trigger ? f.trigger->index : kNone, trigger);
+    QCOMPARE(transientTrigger(samples).value_or(kNone), trigger);
+    QCOMPARE(pointOf(f.peak), peak);
+    QCOMPARE(pointOf(f.overshoot), overshoot);
+    if (f.overshoot)
+        QCOMPARE(*f.overshootPercent, 100.0 * std::abs(overshoot.y()) / std::abs(peak.y()));
+    QCOMPARE(f.settling == Settling::Settled     ? *f.settleIndex
+            : f.settling == Settling::NotSettled ? kNotSettled
+                                                 : kNone,
+        settle);
+    if (f.settleMs)
+        QCOMPARE(*f.settleMs, (settle - trigger) * 1000.0 / 5760);
+    QCOMPARE(f.crossings, crossings);
+    QCOMPARE(f.ringHz.value_or(0), ringHz);
+    QCOMPARE(f.damping.has_value(), !qIsNaN(zeta));
+    if (f.damping)
+        QVERIFY2(std::abs(*f.damping - zeta) < 1e-12, qPrintable(QString::number(*f.damping)));
+}
+
+void TestTransientFigures::aShiftedCaptureGivesTheSameFigures_data()
+{
+    QTest::addColumn<int>("shift");
+    QTest::newRow("in phase") << 0;
+    QTest::newRow("one byte late") << 1;
+}
+
+void TestTransientFigures::aShiftedCaptureGivesTheSameFigures()
+{
+    QFETCH(int, shift);
+    const QList<TransientSample> sine = dampedSine(QStringLiteral("0 0 0 12 45 100"));
+    QByteArray capture = QByteArray(shift, char(0x55)) + bytesOf(sine);
+    capture.append(kTransientCaptureBytes - capture.size(), '\0');
+
+    const QList<TransientSample> samples = transientSamples(
+        reinterpret_cast<const quint8 *>(capture.constData()), kTransientCaptureBytes);
+    QCOMPARE(samples.size(), kTransientMaxSamples - shift);
+    QCOMPARE(samples.mid(0, sine.size()), sine);
+    const TransientFigures a = transientFigures(sine);
+    const TransientFigures b = transientFigures(samples);
+    QCOMPARE(pointOf(b.peak), pointOf(a.peak));
+    QCOMPARE(b.settleIndex, a.settleIndex);
+    QCOMPARE(b.crossings, a.crossings);
+    QCOMPARE(b.damping, a.damping);
+    QCOMPARE(b.moments.sum, a.moments.sum);
+    QCOMPARE(b.missingCount, samples.size() - sine.size());
+}
+
+void TestTransientFigures::numbersRoundHalfAwayFromZero_data()
+{
+    QTest::addColumn<qint64>("numerator");
+    QTest::addColumn<qint64>("denominator");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("9 samples: 1.5625 ms") << qint64(9000) << qint64(5760) << 3 << "1.563";
+    QTest::newRow("9 samples before") << qint64(-9000) << qint64(5760) << 3 << "-1.563";
+    QTest::newRow("6.25 %") << qint64(100) << qint64(16) << 1 << "6.3";
+    QTest::newRow("no minus zero") << qint64(-1) << qint64(10000) << 3 << "0.000";
+    QTest::newRow("negative denominator") << qint64(1) << qint64(-8) << 2 << "-0.13";
+    QTest::newRow("whole") << qint64(4 * 5760) << qint64(48) << 1 << "480.0";
+}
+
+void TestTransientFigures::numbersRoundHalfAwayFromZero()
+{
+    QFETCH(qint64, numerator);
+    QFETCH(qint64, denominator);
+    QFETCH(int, decimals);
+    QFETCH(QString, text);
+    QCOMPARE(decimalText(numerator, denominator, decimals), text);
+    QCOMPARE(decimalText(double(numerator) / double(denominator), decimals), text);
+}
+
+void TestTransientFigures::theWindowShowsEachFigureAsText_data()
+{
+    QTest::addColumn<QString>("samples");
+    // triggerValue, peakValue, peakTimeValue, overshootValue, settleValue, ringValue,
+    // dampingValue, meanValue, rmsValue, overSpinValue
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("over-spin and missing")
+        << "o m 3 o -25 m 40 m -30 12 m -2 4"
+        << QStringList { "sample 4, -25 steps", "+40 steps", "0.347 ms",
+               "-30 steps (75.0 %) at 0.694 ms", "1.215 ms", "—", "0.091", "0.29 steps",
+               "21.71 steps", "2" };
+    QTest::newRow("never settles")
+        << "0 0 5 50 50 50 50"
+        << QStringList { "sample 3, +50 steps", "+50 steps", "0.000 ms", "—", "not settled", "—",
+               "—", "29.29 steps", "37.84 steps", "0" };
+    QTest::newRow("nothing valid")
+        << "m o m" << QStringList { "—", "—", "—", "—", "—", "—", "—", "—", "—", "1" };
+}
+
+void TestTransientFigures::theWindowShowsEachFigureAsText()
+{
+    QFETCH(QString, samples);
+    QFETCH(QStringList, texts);
+    const TransientFigureTexts t = transientFigureTexts(transientFigures(samplesOf(samples)));
+    QCOMPARE((QStringList { t.trigger, t.peak, t.peakTime, t.overshoot, t.settle, t.ring, t.damping,
+                 t.mean, t.rms, t.overSpin }),
+        texts);
+}
+
+void TestTransientFigures::cursorsSnapToSamplesAndSumTheValidOnes_data()
+{
+    QTest::addColumn<double>("tA");
+    QTest::addColumn<double>("tB");
+    // tA, Δt, 1/Δt, e(A), e(B), Δe, min, max, mean, RMS
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("A on a missing sample")
+        << 0.1 << 0.7
+        << QStringList { "0.174 ms", "0.521 ms", "1920.0 Hz", "—", "+30 steps", "—", "-20 steps",
+               "+30 steps", "5.00 steps", "25.50 steps" };
+    QTest::newRow("B left of A, both beyond the ends")
+        << 100.0 << -100.0
+        << QStringList { "0.868 ms", "-1.042 ms", "960.0 Hz", "+5 steps", "0 steps", "-5 steps",
+               "-20 steps", "+30 steps", "5.00 steps", "16.88 steps" };
+    QTest::newRow("one sample") << 0.0 << 0.05
+                                << QStringList { "0.000 ms", "0.000 ms", "—", "+10 steps",
+                                       "+10 steps", "0 steps", "+10 steps", "+10 steps",
+                                       "10.00 steps", "10.00 steps" };
+}
+
+void TestTransientFigures::cursorsSnapToSamplesAndSumTheValidOnes()
+{
+    QFETCH(double, tA);
+    QFETCH(double, tB);
+    QFETCH(QStringList, texts);
+    const CursorTexts t = cursorTexts(cursorStatistics(samplesOf("0 10 m -20 o 30 5"), 1, tA, tB));
+    QCOMPARE((QStringList { t.tA, t.deltaT, t.inverseDeltaT, t.eA, t.eB, t.deltaE, t.min, t.max,
+                 t.mean, t.rms }),
+        texts);
+}
+
+QTEST_APPLESS_MAIN(TestTransientFigures)
+#include "tst_transient_figures.moc"
