@@ -109,7 +109,7 @@ std::optional<Failure> Parser::parseHeader(TransientCapture *capture)
         return std::nullopt;
     };
     const auto valueAfter = [this](int line, const char *key) -> std::optional<QString> {
-        const QString &text = m_text.at(line - 1);
+        const QString text = m_text.value(line - 1);
         if (!text.startsWith(QLatin1String(key)))
             return std::nullopt;
         return text.mid(qsizetype(qstrlen(key)));

@@ -137,6 +137,8 @@ void TestTransientCsv::badFilesAreRefusedWithTheirLine_data()
     QTest::newRow("another time") << edited(8, "1,0.173,,1") << 8 << "time_ms 0.173";
     QTest::newRow("over-spin with a deviation") << edited(8, "1,0.174,5,1") << 8 << "over-spin";
     QTest::newRow("a blank line") << kSmallFile + "\n" << 11 << "4 fields";
+    QTest::newRow("cut short in the header")
+        << kSmallFile.left(kSmallFile.indexOf("# port")) << 3 << "Comm N";
     QTest::newRow("no samples") << kSmallFile.left(kSmallFile.indexOf("0,0.000")) << 7
                                 << "no samples";
     QTest::newRow("too many rows") << tooLong << 2057 << "more than the 2050 samples";
