@@ -172,6 +172,8 @@ QString noFigureText()
 
 QString decimalText(qint64 numerator, qint64 denominator, int decimals)
 {
+    if (denominator == 0)
+        return QString();
     if (denominator < 0) {
         numerator = -numerator;
         denominator = -denominator;
@@ -184,9 +186,10 @@ QString decimalText(qint64 numerator, qint64 denominator, int decimals)
 
 QString decimalText(double value, int decimals)
 {
-    if (!std::isfinite(value))
+    const double scaled = value * double(powerOfTen(decimals));
+    if (!(std::abs(scaled) < 1e18)) // NaN and infinities included
         return QString();
-    return scaledText(std::llround(value * double(powerOfTen(decimals))), decimals);
+    return scaledText(std::llround(scaled), decimals);
 }
 
 QString timeMsText(int sampleDelta)

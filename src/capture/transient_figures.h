@@ -84,9 +84,10 @@ TransientFigures transientFigures(const QList<TransientSample> &samples);
 // Shown when a figure is none.
 QString noFigureText();
 
-// numerator / denominator (denominator != 0) with the given decimals, half away from zero.
+// numerator / denominator with the given decimals, half away from zero; empty when the
+// denominator is 0.
 QString decimalText(qint64 numerator, qint64 denominator, int decimals);
-// Empty for a value that is not finite.
+// Empty for a value that is not finite or too large to round.
 QString decimalText(double value, int decimals);
 // The time of sampleDelta samples in ms, to 0.001 ms: "-22.222".
 QString timeMsText(int sampleDelta);
