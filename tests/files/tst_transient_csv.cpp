@@ -147,7 +147,6 @@ void TestTransientCsv::badFilesAreRefusedWithTheirLine_data()
                            << "binary";
     QTest::newRow("not UTF-8") << edited(3, "# port,Comm 1,/dev/\xff") << 3 << "UTF-8";
     QTest::newRow("a byte order mark") << "\xef\xbb\xbf" + kSmallFile << 1 << "expected";
-    QTest::newRow("gzip") << QByteArray::fromHex("1f8b08000000000000034b4c4a06") << 1 << "UTF-8";
     QTest::newRow("empty") << QByteArray() << 0 << "empty";
 }
 
@@ -161,7 +160,8 @@ void TestTransientCsv::badFilesAreRefusedWithTheirLine()
     QCOMPARE(read.line, line);
     const QString where
         = line > 0 ? QStringLiteral("bad.csv, line %1: ").arg(line) : QStringLiteral("bad.csv: ");
-    QVERIFY2(read.error.startsWith(where) && read.error.contains(message), qPrintable(read.error));
+    QVERIFY2(read.error.startsWith(where) && read.error.mid(where.size()).contains(message),
+        qPrintable(read.error));
 }
 
 void TestTransientCsv::whatIsNoFileIsRefused_data()
@@ -195,7 +195,8 @@ void TestTransientCsv::whatIsNoFileIsRefused()
     const TransientCsvRead read = readTransientCsv(m_dir.filePath(name));
     QVERIFY(!read.capture);
     QCOMPARE(read.line, 0);
-    QVERIFY2(read.error.startsWith(name + QStringLiteral(": ")) && read.error.contains(message),
+    const QString where = name + QStringLiteral(": ");
+    QVERIFY2(read.error.startsWith(where) && read.error.mid(where.size()).contains(message),
         qPrintable(read.error));
 }
 
