@@ -10,16 +10,18 @@ root=$PWD
 seconds=${1:-20}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_serial_control fuzz_traces fuzz_number_text fuzz_settings)
+[ ${#targets[@]} -eq 0 ] \
+    && targets=(fuzz_serial_control fuzz_traces fuzz_number_text fuzz_settings fuzz_transient_csv)
 build=${VELMORA_FUZZ_BUILD:-build-fuzz}
 
 # The largest input each target reads: a script of actions, a whole capture buffer with its
-# header, a number's text, an INI file.
+# header, a number's text, an INI file, a capture CSV file of 2050 samples and some more.
 declare -A max_len=(
     [fuzz_serial_control]=4096
     [fuzz_traces]=12100
     [fuzz_number_text]=256
     [fuzz_settings]=4096
+    [fuzz_transient_csv]=65536
 )
 
 ./scripts/install-deps.sh clang libclang-rt-14-dev

@@ -1,0 +1,180 @@
+// The figures of one transient for the person tuning the axis, the statistics between the two
+// chart cursors, and the texts shown for both. Every figure is taken over the valid samples only:
+// a missing or over-spin sample is skipped as if it were not there. It does not trigger, is no
+// crossing, does not end a half-cycle, and neither breaks nor prolongs the settled stretch, while
+// time runs on through it.
+//
+//   trigger     the first valid sample with |e| > 20; times count from it (or from sample 0).
+//   peak        the largest |e|, the first one on a tie.
+//   overshoot   after the peak, the largest |e| of the opposite sign (first on a tie), and
+//               100 |overshoot| / |peak| %; none after a peak of 0 or when no such sample follows.
+//   settling    from the trigger to the first valid sample after the last valid one outside
+//               +-10 steps (+-10 itself is inside); "not settled" when the last valid sample is
+//               outside; not given without a trigger.
+//   ringing     walking the samples after the peak with a sign state starting as the peak's sign,
+//               a crossing is a sample <= -3 while the state is positive or >= +3 while it is
+//               negative, and flips the state. With n >= 3 crossings c1..cn (ms):
+//               f = (n - 1) * 1000 / (2 (cn - c1)) Hz.
+//   damping     extremes A0 = the peak, Ak = the largest |e| from crossing k up to (not
+//               including) crossing k + 1, k = 1..n-1; delta = mean of ln(|Ak| / |Ak+1|);
+//               zeta = delta / sqrt(pi^2 + delta^2), negative when the ringing grows. Needs two
+//               extremes, so two crossings are enough.
+//   mean, RMS   of e; none without valid samples.
+//
+// Shown rounded half away from zero, never as "-0": times to 0.001 ms, frequency to 0.1 Hz,
+// zeta to 0.001, percent to 0.1, mean and RMS to 0.01. Times, frequencies, percent and means
+// are rounded from their exact ratios, so a value that lies on a half rounds the same every time.
+#pragma once
+
+#include "capture/transient_samples.h"
+
+inline constexpr int kSettleBandSteps = 10;
+inline constexpr int kRingThresholdSteps = 3;
+
+struct TransientPoint
+{
+    int index = 0;
+    int deviation = 0;
+};
+
+// Count, sum and sum of squares of a run of valid deviations.
+struct SampleMoments
+{
+    int count = 0;
+    qint64 sum = 0;
+    qint64 sumOfSquares = 0;
+
+    void add(int deviation);
+    std::optional<double> mean() const;
+    std::optional<double> rms() const;
+};
+
+enum class Settling {
+    NoTrigger,
+    NotSettled,
+    Settled,
+};
+
+struct TransientFigures
+{
+    std::optional<TransientPoint> trigger;
+    std::optional<TransientPoint> peak;
+    std::optional<TransientPoint> overshoot;
+    std::optional<double> overshootPercent;
+    Settling settling = Settling::NoTrigger;
+    std::optional<int> settleIndex; // the first sample of the settled stretch
+    std::optional<double> settleMs;
+    QList<int> crossings; // sample indices c1..cn
+    QList<TransientPoint> extremes; // A0 (the peak), A1 .. An-1
+    std::optional<double> ringHz;
+    std::optional<double> damping; // zeta
+    SampleMoments moments;
+    std::optional<double> meanSteps;
+    std::optional<double> rmsSteps;
+    int validCount = 0;
+    int overSpinCount = 0;
+    int missingCount = 0;
+
+    int timeOrigin() const { return trigger ? trigger->index : 0; }
+    double timeMs(int index) const { return transientTimeMs(index, timeOrigin()); }
+};
+
+TransientFigures transientFigures(const QList<TransientSample> &samples);
+
+// Shown when a figure is none.
+QString noFigureText();
+
+// numerator / denominator with the given decimals, half away from zero; empty when the
+// denominator is 0.
+QString decimalText(qint64 numerator, qint64 denominator, int decimals);
+// Empty for a value that is not finite or too large to round.
+QString decimalText(double value, int decimals);
+// The time of sampleDelta samples in ms, to 0.001 ms: "-22.222".
+QString timeMsText(int sampleDelta);
+// "+143 steps", "-37 steps", "0 steps".
+QString stepsText(int deviation);
+
+// The figures as rounded numbers without units, empty for none: what the history file and the
+// command's output carry. A settle time is empty both without a trigger and when not settled;
+// the trigger column tells the two apart.
+struct TransientFigureNumbers
+{
+    QString triggerIndex;
+    QString peakSteps;
+    QString peakMs;
+    QString overshootSteps;
+    QString overshootPercent;
+    QString settleMs;
+    QString ringHz;
+    QString damping;
+    QString meanSteps;
+    QString rmsSteps;
+    QString overSpinSamples;
+    QString validSamples;
+    QString missingSamples;
+};
+
+TransientFigureNumbers transientFigureNumbers(const TransientFigures &figures);
+
+// The figures as the window shows them, each commented with its label's objectName.
+struct TransientFigureTexts
+{
+    QString trigger; // triggerValue: "sample 128, +21 steps"
+    QString peak; // peakValue: "+143 steps"
+    QString peakTime; // peakTimeValue: "12.847 ms"
+    QString overshoot; // overshootValue: "-37 steps (25.9 %) at 15.104 ms"
+    QString settle; // settleValue: "8.160 ms", "not settled"
+    QString ring; // ringValue: "402.1 Hz"
+    QString damping; // dampingValue: "0.118"
+    QString mean; // meanValue: "1.23 steps"
+    QString rms; // rmsValue: "12.40 steps"
+    QString overSpin; // overSpinValue: "3"
+    QString samples; // "2050 valid, 0 missing"
+};
+
+TransientFigureTexts transientFigureTexts(const TransientFigures &figures);
+
+// "Caption: text" a line, for "Copy figures".
+QString transientFiguresClipboardText(const TransientFigureTexts &texts);
+
+// What the two chart cursors read. Each cursor snaps to the sample nearest its time (clamped to
+// the capture); the statistics run over the valid samples from one cursor to the other, both
+// ends included, whichever of the two is left.
+struct CursorStatistics
+{
+    int timeOrigin = 0;
+    int indexA = 0;
+    int indexB = 0;
+    double tAms = 0;
+    double tBms = 0;
+    double deltaTms = 0; // tB - tA
+    std::optional<double> inverseDeltaTHz; // 1000 / |dt|; none with both cursors on one sample
+    std::optional<int> eA; // none when the cursor's sample is not valid
+    std::optional<int> eB;
+    std::optional<int> deltaE; // e(B) - e(A)
+    std::optional<int> min;
+    std::optional<int> max;
+    SampleMoments moments;
+    std::optional<double> meanSteps;
+    std::optional<double> rmsSteps;
+};
+
+CursorStatistics cursorStatistics(
+    const QList<TransientSample> &samples, int timeOrigin, double tAms, double tBms);
+
+struct CursorTexts
+{
+    QString tA; // "12.847 ms"
+    QString tB;
+    QString deltaT; // "-1.736 ms"
+    QString inverseDeltaT; // "576.0 Hz"
+    QString eA; // "+12 steps"
+    QString eB;
+    QString deltaE;
+    QString min;
+    QString max;
+    QString mean; // "1.23 steps"
+    QString rms;
+};
+
+CursorTexts cursorTexts(const CursorStatistics &statistics);

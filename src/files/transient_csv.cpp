@@ -1,0 +1,437 @@
+// Capture and history files.
+#include "files/transient_csv.h"
+
+#include "capture/transient_figures.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <cstdlib>
+
+namespace {
+
+const char kTitleLine[] = "# Velmora Servo Monitor transient";
+const char kCapturedAtKey[] = "# captured_at,";
+const char kPortKey[] = "# port,Comm ";
+const char kRateKey[] = "# sample_rate_hz,";
+const char kTriggerKey[] = "# trigger_index,";
+const char kColumnsLine[] = "index,time_ms,deviation_steps,over_spin";
+constexpr int kHeaderLines = 6;
+const char *const kColumns[] = { "index", "time_ms", "deviation_steps", "over_spin" };
+
+const char kHistoryColumns[] = "captured_at,trigger_index,peak_steps,peak_ms,overshoot_steps,"
+                               "overshoot_pct,settle_ms,ring_hz,damping,mean_steps,rms_steps,"
+                               "over_spin_samples,valid_samples,missing_samples,file";
+
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 255;
+constexpr int kMaxDeviation = 255;
+
+bool hasControlCharacter(QStringView text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    }
+    return false;
+}
+
+// An integer written exactly as QString::number writes it, within low..high.
+std::optional<int> exactInt(QStringView field, int low, int high)
+{
+    bool ok = false;
+    const int value = QLocale::c().toInt(field, &ok);
+    if (!ok || QString::number(value) != field || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+struct Failure
+{
+    int line = 0;
+    QString what;
+};
+
+class Parser
+{
+public:
+    // Lines without their LF; the last one empty when the content ended with one.
+    explicit Parser(const QList<QByteArray> &lines)
+        : m_lines(lines)
+    {
+    }
+
+    std::optional<Failure> parse(TransientCapture *capture);
+
+private:
+    std::optional<Failure> checkText();
+    std::optional<Failure> parseHeader(TransientCapture *capture);
+    std::optional<Failure> parseRow(int line, const QString &text, TransientSample *sample);
+
+    QList<QByteArray> m_lines;
+    QStringList m_text;
+    std::optional<int> m_trigger;
+};
+
+Failure fail(int line, const QString &what)
+{
+    return Failure { line, what };
+}
+
+std::optional<Failure> Parser::checkText()
+{
+    // A byte order mark stays a character, so it fails the first line's check.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const int line = int(i) + 1;
+        const QByteArray &bytes = m_lines.at(i);
+        if (bytes.endsWith('\r'))
+            return fail(line, QStringLiteral("CR LF line end (the monitor writes LF only)"));
+        const QString text = utf8.decode(bytes);
+        if (utf8.hasError())
+            return fail(line, QStringLiteral("not UTF-8 text"));
+        if (hasControlCharacter(text))
+            return fail(line, QStringLiteral("binary data (a control character)"));
+        m_text.append(text);
+    }
+    return std::nullopt;
+}
+
+std::optional<Failure> Parser::parseHeader(TransientCapture *capture)
+{
+    const auto expectLine = [this](int line, const char *text) -> std::optional<Failure> {
+        if (m_text.value(line - 1) != QLatin1String(text))
+            return fail(line, QStringLiteral("\"%1\" expected").arg(QLatin1String(text)));
+        return std::nullopt;
+    };
+    const auto valueAfter = [this](int line, const char *key) -> std::optional<QString> {
+        const QString text = m_text.value(line - 1);
+        if (!text.startsWith(QLatin1String(key)))
+            return std::nullopt;
+        return text.mid(qsizetype(qstrlen(key)));
+    };
+
+    if (auto failure = expectLine(1, kTitleLine))
+        return failure;
+
+    const std::optional<QString> time = valueAfter(2, kCapturedAtKey);
+    if (!time)
+        return fail(2, QStringLiteral("\"%1<time>\" expected").arg(QLatin1String(kCapturedAtKey)));
+    capture->capturedAt = QDateTime::fromString(*time, Qt::ISODateWithMs);
+    if (!capture->capturedAt.isValid() || transientTimeText(capture->capturedAt) != *time)
+        return fail(2,
+            QStringLiteral("bad time \"%1\" (written like 2026-12-08T10:15:30.123+01:00)")
+                .arg(*time));
+
+    const std::optional<QString> port = valueAfter(3, kPortKey);
+    const qsizetype comma = port ? port->indexOf(QLatin1Char(',')) : -1;
+    const std::optional<int> number = comma > 0
+        ? exactInt(QStringView(*port).left(comma), kFirstPort, kLastPort)
+        : std::nullopt;
+    if (!number)
+        return fail(3, QStringLiteral("\"# port,Comm N,<device>\" with N 1..255 expected"));
+    capture->port = *number;
+    capture->device = port->mid(comma + 1);
+
+    const std::optional<QString> rate = valueAfter(4, kRateKey);
+    if (!rate || *rate != QString::number(kTransientSampleRateHz))
+        return fail(4,
+            QStringLiteral("\"%1%2\" expected: the drive sends %2 samples a second")
+                .arg(QLatin1String(kRateKey))
+                .arg(kTransientSampleRateHz));
+
+    const std::optional<QString> trigger = valueAfter(5, kTriggerKey);
+    if (!trigger)
+        return fail(5, QStringLiteral("\"%1<index>\" expected").arg(QLatin1String(kTriggerKey)));
+    if (!trigger->isEmpty()) {
+        m_trigger = exactInt(*trigger, 0, kTransientMaxSamples - 1);
+        if (!m_trigger)
+            return fail(5, QStringLiteral("bad number \"%1\" for trigger_index").arg(*trigger));
+    }
+
+    return expectLine(6, kColumnsLine);
+}
+
+std::optional<Failure> Parser::parseRow(int line, const QString &text, TransientSample *sample)
+{
+    const QStringList fields = text.split(QLatin1Char(','));
+    if (fields.size() != 4)
+        return fail(line, QStringLiteral("4 fields expected, %1 found").arg(fields.size()));
+    const auto badNumber = [&](int column) {
+        return fail(line,
+            QStringLiteral("bad number \"%1\" in %2")
+                .arg(fields.at(column), QLatin1String(kColumns[column])));
+    };
+
+    const std::optional<int> index = exactInt(fields.at(0), 0, kTransientMaxSamples);
+    if (!index)
+        return badNumber(0);
+    if (*index != sample->index)
+        return fail(
+            line, QStringLiteral("index %1 where %2 was expected").arg(*index).arg(sample->index));
+
+    bool ok = false;
+    QLocale::c().toDouble(fields.at(1), &ok);
+    if (!ok)
+        return badNumber(1);
+    const QString time = timeMsText(*index - transientTimeOrigin(m_trigger));
+    if (fields.at(1) != time)
+        return fail(line,
+            QStringLiteral("time_ms %1 is not the time of sample %2 (%3)")
+                .arg(fields.at(1))
+                .arg(*index)
+                .arg(time));
+
+    const std::optional<int> overSpin = exactInt(fields.at(3), 0, 1);
+    if (!overSpin)
+        return badNumber(3);
+    if (fields.at(2).isEmpty()) {
+        sample->kind = *overSpin ? SampleKind::OverSpin : SampleKind::Missing;
+        return std::nullopt;
+    }
+    const std::optional<int> deviation = exactInt(fields.at(2), -kMaxDeviation, kMaxDeviation);
+    if (!deviation)
+        return badNumber(2);
+    if (*overSpin)
+        return fail(line, QStringLiteral("an over-spin sample with a deviation"));
+    sample->kind = SampleKind::Valid;
+    sample->deviation = *deviation;
+    return std::nullopt;
+}
+
+std::optional<Failure> Parser::parse(TransientCapture *capture)
+{
+    if (m_lines.size() > 1 && m_lines.last().isEmpty())
+        m_lines.removeLast();
+    if (auto failure = checkText())
+        return failure;
+    if (auto failure = parseHeader(capture))
+        return failure;
+
+    for (qsizetype i = kHeaderLines; i < m_text.size(); ++i) {
+        const int line = int(i) + 1;
+        TransientSample sample;
+        sample.index = int(capture->samples.size());
+        if (sample.index == kTransientMaxSamples)
+            return fail(line,
+                QStringLiteral("more than the %1 samples a capture holds")
+                    .arg(kTransientMaxSamples));
+        if (auto failure = parseRow(line, m_text.at(i), &sample))
+            return failure;
+        capture->samples.append(sample);
+    }
+    if (capture->samples.isEmpty())
+        return fail(kHeaderLines + 1, QStringLiteral("no samples"));
+    const std::optional<int> trigger = transientTrigger(capture->samples);
+    if (trigger != m_trigger)
+        return fail(5,
+            QStringLiteral("trigger_index %1 is not the samples' trigger (%2)")
+                .arg(m_trigger ? QString::number(*m_trigger) : QStringLiteral("empty"),
+                    trigger ? QString::number(*trigger) : QStringLiteral("none")));
+    return std::nullopt;
+}
+
+TransientCsvRead refusal(const QString &name, int line, const QString &what)
+{
+    TransientCsvRead read;
+    read.line = line;
+    read.error = line > 0 ? QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(what)
+                          : QStringLiteral("%1: %2").arg(name, what);
+    return read;
+}
+
+// A CSV field: quoted when it holds a separator, a quote or a line break.
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
+        + QLatin1Char('"');
+}
+
+QString saveBytes(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("%1: not an ordinary file").arg(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("%1: %2").arg(path, error);
+    }
+    if (!file.commit())
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    return QString();
+}
+
+} // namespace
+
+QString transientTimeText(const QDateTime &capturedAt)
+{
+    const int offset = capturedAt.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return capturedAt.toOffsetFromUtc(offset).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
+        + QLatin1Char(offset < 0 ? '-' : '+')
+        + QStringLiteral("%1:%2")
+              .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+              .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString transientCsvFileName(const QDateTime &capturedAt)
+{
+    return capturedAt.toOffsetFromUtc(capturedAt.offsetFromUtc())
+        .toString(QStringLiteral("'transient-'yyyyMMdd-HHmmss-zzz'.csv'"));
+}
+
+QString transientCaptureProblem(const TransientCapture &capture)
+{
+    if (!capture.capturedAt.isValid())
+        return QStringLiteral("the capture has no time");
+    if (capture.port < kFirstPort || capture.port > kLastPort)
+        return QStringLiteral("port %1 is not one of Comm 1..255").arg(capture.port);
+    if (hasControlCharacter(capture.device))
+        return QStringLiteral("the device name holds a control character");
+    if (capture.samples.isEmpty() || capture.samples.size() > kTransientMaxSamples)
+        return QStringLiteral("a capture holds 1..%1 samples, not %2")
+            .arg(kTransientMaxSamples)
+            .arg(capture.samples.size());
+    for (qsizetype i = 0; i < capture.samples.size(); ++i) {
+        const TransientSample &s = capture.samples.at(i);
+        if (s.index != i || std::abs(s.deviation) > kMaxDeviation
+            || (!s.isValid() && s.deviation != 0))
+            return QStringLiteral("sample %1 cannot be written").arg(i);
+    }
+    return QString();
+}
+
+QByteArray transientCsvBytes(const TransientCapture &capture)
+{
+    const std::optional<int> trigger = transientTrigger(capture.samples);
+    const int origin = transientTimeOrigin(trigger);
+    QString text;
+    text.reserve(64 + 24 * capture.samples.size());
+    text += QLatin1String(kTitleLine) + QLatin1Char('\n');
+    text += QLatin1String(kCapturedAtKey) + transientTimeText(capture.capturedAt)
+        + QLatin1Char('\n');
+    text += QLatin1String(kPortKey) + QString::number(capture.port) + QLatin1Char(',')
+        + capture.device + QLatin1Char('\n');
+    text += QLatin1String(kRateKey) + QString::number(kTransientSampleRateHz) + QLatin1Char('\n');
+    text += QLatin1String(kTriggerKey) + (trigger ? QString::number(*trigger) : QString())
+        + QLatin1Char('\n');
+    text += QLatin1String(kColumnsLine) + QLatin1Char('\n');
+    for (const TransientSample &s : capture.samples) {
+        text += QString::number(s.index) + QLatin1Char(',') + timeMsText(s.index - origin)
+            + QLatin1Char(',') + (s.isValid() ? QString::number(s.deviation) : QString())
+            + QLatin1Char(',') + QLatin1Char(s.kind == SampleKind::OverSpin ? '1' : '0')
+            + QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+QString writeTransientCsv(const QString &path, const TransientCapture &capture)
+{
+    const QString problem = transientCaptureProblem(capture);
+    if (!problem.isEmpty())
+        return QStringLiteral("%1: %2").arg(path, problem);
+    return saveBytes(path, transientCsvBytes(capture));
+}
+
+TransientCsvRead readTransientCsv(const QByteArray &content, const QString &name)
+{
+    if (content.isEmpty())
+        return refusal(name, 0, QStringLiteral("the file is empty"));
+    if (content.size() > kTransientCsvMaxBytes)
+        return refusal(name, 0, QStringLiteral("far larger than a capture file"));
+    TransientCapture capture;
+    Parser parser(content.split('\n'));
+    if (const std::optional<Failure> failure = parser.parse(&capture))
+        return refusal(name, failure->line, failure->what);
+    TransientCsvRead read;
+    read.capture = std::move(capture);
+    return read;
+}
+
+TransientCsvRead readTransientCsv(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName().isEmpty() ? path : info.fileName();
+    if (!info.exists())
+        return refusal(name, 0, QStringLiteral("no such file"));
+    if (info.isDir())
+        return refusal(name, 0, QStringLiteral("a folder, not a capture file"));
+    if (!info.isFile())
+        return refusal(name, 0, QStringLiteral("not an ordinary file"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refusal(name, 0, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    // One byte more than the limit tells a file at the limit from a larger one.
+    const QByteArray content = file.read(kTransientCsvMaxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return refusal(name, 0, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    return readTransientCsv(content, name);
+}
+
+QByteArray transientHistoryHeader()
+{
+    return QByteArray(kHistoryColumns) + '\n';
+}
+
+QList<std::pair<QString, QString>> transientHistoryFields(
+    const TransientCapture &capture, const QString &fileName)
+{
+    const TransientFigureNumbers n = transientFigureNumbers(transientFigures(capture.samples));
+    const QString values[] = { transientTimeText(capture.capturedAt), n.triggerIndex, n.peakSteps,
+        n.peakMs, n.overshootSteps, n.overshootPercent, n.settleMs, n.ringHz, n.damping,
+        n.meanSteps, n.rmsSteps, n.overSpinSamples, n.validSamples, n.missingSamples, fileName };
+    const QStringList columns = QString::fromLatin1(kHistoryColumns).split(QLatin1Char(','));
+    Q_ASSERT(columns.size() == int(std::size(values)));
+    QList<std::pair<QString, QString>> fields;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        fields.append({ columns.at(i), values[i] });
+    return fields;
+}
+
+QByteArray transientHistoryRow(const TransientCapture &capture, const QString &fileName)
+{
+    QStringList fields;
+    for (const auto &[column, value] : transientHistoryFields(capture, fileName))
+        fields.append(csvField(value));
+    return fields.join(QLatin1Char(',')).toUtf8() + '\n';
+}
+
+QString writeTransientHistory(const QString &path, const QByteArrayList &rows)
+{
+    return saveBytes(path, transientHistoryHeader() + rows.join());
+}
+
+QString appendTransientHistory(
+    const QString &path, const TransientCapture &capture, const QString &fileName)
+{
+    QByteArray content = transientHistoryHeader();
+    const QFileInfo info(path);
+    if (info.exists()) {
+        if (!info.isFile())
+            return QStringLiteral("%1: not an ordinary file").arg(path);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("%1: %2").arg(path, file.errorString());
+        content = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return QStringLiteral("%1: %2").arg(path, file.errorString());
+        if (content.isEmpty())
+            content = transientHistoryHeader();
+        else if (!content.startsWith(transientHistoryHeader()))
+            return QStringLiteral("%1: not a history file (its first line is not the header)")
+                .arg(path);
+        // A row cut short by an earlier failure keeps its own line.
+        if (!content.endsWith('\n'))
+            content += '\n';
+    }
+    return saveBytes(path, content + transientHistoryRow(capture, fileName));
+}

@@ -1,0 +1,252 @@
+// A capture's samples and figures, on signals built so that the figures follow from how they
+// were built: a damped sine with peaks on samples, steps, lone pulses, gaps and shifted phases.
+#include "capture/transient_figures.h"
+#include "transient_sample_text.h"
+
+#include <QMap>
+#include <QPoint>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// The drive's pairs for the samples: 128 or 129 and the value byte, two zeros when missing.
+QByteArray bytesOf(const QList<TransientSample> &samples)
+{
+    QByteArray bytes;
+    for (const TransientSample &s : samples) {
+        if (s.kind == SampleKind::Missing)
+            bytes.append(2, '\0');
+        else if (s.kind == SampleKind::OverSpin || s.deviation < 0)
+            bytes.append(char(129)).append(char(s.isValid() ? 256 + s.deviation : 0));
+        else
+            bytes.append(char(128)).append(char(s.deviation));
+    }
+    return bytes;
+}
+
+// After a rise to sample 6, 160 * 2^(-i/6) * cos(pi i / 6) rounded: 12 samples a period (480
+// Hz), halving every half-cycle, so zeta = ln 2 / sqrt(pi^2 + ln^2 2). Its peaks 160, -80, 40,
+// -20, 10 fall on samples, and it ends at its sixth zero (i = 33), below the drive's resolution.
+// The sample after each zero is the first one at least 3 steps across (i = 4, 10, 16, 22, 28);
+// the last one beyond 10 steps is i = 19 (-15). gaps puts "m" or "o" at the given samples.
+QList<TransientSample> dampedSine(const QMap<int, QString> &gaps = {})
+{
+    QStringList tokens = QStringLiteral("0 0 0 12 45 100").split(QLatin1Char(' '));
+    for (int i = 0; i < 53; ++i)
+        tokens << QString::number(
+            i < 33 ? std::lround(160 * std::exp2(-i / 6.0) * std::cos(M_PI * i / 6)) : 0);
+    for (auto gap = gaps.begin(); gap != gaps.end(); ++gap)
+        tokens[gap.key()] = gap.value();
+    return samplesOf(tokens.join(QLatin1Char(' ')));
+}
+
+double zetaOfRatio(double ratio)
+{
+    const double delta = std::log(ratio);
+    return delta / std::sqrt(M_PI * M_PI + delta * delta);
+}
+
+constexpr int kNone = -1;
+constexpr int kNotSettled = -2;
+const QPoint kNoPoint(kNone, 0);
+
+QPoint pointOf(const std::optional<TransientPoint> &p)
+{
+    return p ? QPoint(p->index, p->deviation) : kNoPoint;
+}
+
+} // namespace
+
+class TestTransientFigures : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void pairsDecodeInTheMarkedPhase_data();
+    void pairsDecodeInTheMarkedPhase();
+    void figuresFollowTheirDefinitions_data();
+    void figuresFollowTheirDefinitions();
+    void aShiftedCaptureGivesTheSameFigures();
+    void numbersRoundHalfAwayFromZero();
+    void theWindowShowsEachFigureAsText_data();
+    void theWindowShowsEachFigureAsText();
+    void cursorsSnapToSamplesAndSumTheValidOnes_data();
+    void cursorsSnapToSamplesAndSumTheValidOnes();
+};
+
+void TestTransientFigures::pairsDecodeInTheMarkedPhase_data()
+{
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<QString>("samples");
+    QTest::newRow("values") << QByteArray("8005 81fb 8100 0000 80ff 8101 8180 8207")
+                            << "5 -5 o m 255 -255 -128 m";
+    QTest::newRow("a stray first byte") << QByteArray("00 8005 81fb") << "5 -5";
+    QTest::newRow("a tie takes the first byte") << QByteArray("8080 0500") << "128 m";
+    QTest::newRow("a lone last byte") << QByteArray("8005 80") << "5";
+    QTest::newRow("nothing") << QByteArray() << "";
+}
+
+void TestTransientFigures::pairsDecodeInTheMarkedPhase()
+{
+    QFETCH(QByteArray, hex);
+    QFETCH(QString, samples);
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    QCOMPARE(
+        transientSamples(reinterpret_cast<const quint8 *>(bytes.constData()), int(bytes.size())),
+        samplesOf(samples));
+}
+
+void TestTransientFigures::figuresFollowTheirDefinitions_data()
+{
+    QTest::addColumn<QList<TransientSample>>("samples");
+    QTest::addColumn<int>("trigger");
+    QTest::addColumn<QPoint>("peak");
+    QTest::addColumn<QPoint>("overshoot");
+    QTest::addColumn<int>("settle");
+    QTest::addColumn<QList<int>>("crossings");
+    QTest::addColumn<double>("ringHz"); // 0: none
+    QTest::addColumn<double>("zeta"); // NaN: none
+
+    const QList<int> sineCrossings { 10, 16, 22, 28, 34 };
+    QTest::newRow("damped sine") << dampedSine() << 4 << QPoint(6, 160) << QPoint(12, -80) << 26
+                                 << sineCrossings << 480.0 << zetaOfRatio(2);
+    QTest::newRow("damped sine with gaps")
+        << dampedSine({ { 7, "m" }, { 13, "o" }, { 20, "m" }, { 27, "o" }, { 45, "m" } }) << 4
+        << QPoint(6, 160) << QPoint(12, -80) << 26 << sineCrossings << 480.0 << zetaOfRatio(2);
+    QTest::newRow("a step that never settles")
+        << samplesOf("0 0 5 50 50 50 50") << 3 << QPoint(3, 50) << kNoPoint << kNotSettled
+        << QList<int>() << 0.0 << qQNaN();
+    QTest::newRow("no crossing") << samplesOf("0 21 60 30 -2 11 4 -1 0") << 1 << QPoint(2, 60)
+                                 << QPoint(4, -2) << 6 << QList<int>() << 0.0 << qQNaN();
+    QTest::newRow("over-spin and missing samples")
+        << samplesOf("o m 3 o -25 m 40 m -30 12 m -2 4") << 4 << QPoint(6, 40) << QPoint(8, -30)
+        << 11 << QList<int> { 8, 9 } << 0.0 << zetaOfRatio(40 / 30.0);
+    QTest::newRow("no trigger") << samplesOf("m 5 -8 3") << kNone << QPoint(2, -8) << QPoint(3, 3)
+                                << kNone << QList<int> { 3 } << 0.0 << qQNaN();
+    QTest::newRow("ties take the first")
+        << samplesOf("0 30 -30 30") << 1 << QPoint(1, 30) << QPoint(2, -30) << kNotSettled
+        << QList<int> { 2, 3 } << 0.0 << 0.0;
+    QTest::newRow("nothing valid") << samplesOf("m o m") << kNone << kNoPoint << kNoPoint << kNone
+                                   << QList<int>() << 0.0 << qQNaN();
+}
+
+void TestTransientFigures::figuresFollowTheirDefinitions()
+{
+    QFETCH(QList<TransientSample>, samples);
+    QFETCH(int, trigger);
+    QFETCH(QPoint, peak);
+    QFETCH(QPoint, overshoot);
+    QFETCH(int, settle);
+    QFETCH(QList<int>, crossings);
+    QFETCH(double, ringHz);
+    QFETCH(double, zeta);
+
+    const TransientFigures f = transientFigures(samples);
+    QCOMPARE(f.trigger ? f.trigger->index : kNone, trigger);
+    QCOMPARE(transientTrigger(samples).value_or(kNone), trigger);
+    QCOMPARE(pointOf(f.peak), peak);
+    QCOMPARE(pointOf(f.overshoot), overshoot);
+    QCOMPARE(f.settling == Settling::Settled     ? *f.settleIndex
+            : f.settling == Settling::NotSettled ? kNotSettled
+                                                 : kNone,
+        settle);
+    QCOMPARE(f.crossings, crossings);
+    QCOMPARE(f.ringHz.value_or(0), ringHz);
+    QCOMPARE(f.damping.has_value(), !qIsNaN(zeta));
+    if (f.damping)
+        QVERIFY2(std::abs(*f.damping - zeta) < 1e-12, qPrintable(QString::number(*f.damping)));
+}
+
+void TestTransientFigures::aShiftedCaptureGivesTheSameFigures()
+{
+    const QList<TransientSample> sine = dampedSine();
+    const TransientFigures expected = transientFigures(sine);
+    for (int shift : { 0, 1 }) {
+        QByteArray capture = QByteArray(shift, char(0x55)) + bytesOf(sine);
+        capture.append(kTransientCaptureBytes - capture.size(), '\0');
+        const QList<TransientSample> samples = transientSamples(
+            reinterpret_cast<const quint8 *>(capture.constData()), kTransientCaptureBytes);
+        QCOMPARE(samples.size(), kTransientMaxSamples - shift);
+        QCOMPARE(samples.mid(0, sine.size()), sine);
+        const TransientFigures f = transientFigures(samples);
+        QCOMPARE(pointOf(f.peak), pointOf(expected.peak));
+        QCOMPARE(f.settleIndex, expected.settleIndex);
+        QCOMPARE(f.crossings, expected.crossings);
+        QCOMPARE(f.damping, expected.damping);
+        QCOMPARE(f.missingCount, samples.size() - sine.size());
+    }
+}
+
+void TestTransientFigures::numbersRoundHalfAwayFromZero()
+{
+    QCOMPARE(timeMsText(9), "1.563"); // 1.5625 ms
+    QCOMPARE(timeMsText(-9), "-1.563");
+    QCOMPARE(decimalText(100, 16, 1), "6.3");
+    QCOMPARE(decimalText(6.25, 1), "6.3");
+    QCOMPARE(decimalText(-1, 10000, 3), "0.000");
+    QCOMPARE(decimalText(-0.0001, 3), "0.000");
+}
+
+void TestTransientFigures::theWindowShowsEachFigureAsText_data()
+{
+    QTest::addColumn<QString>("samples");
+    // triggerValue, peakValue, peakTimeValue, overshootValue, settleValue, ringValue,
+    // dampingValue, meanValue, rmsValue, overSpinValue
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("over-spin and missing")
+        << "o m 3 o -25 m 40 m -30 12 m -2 4"
+        << QStringList { "sample 4, -25 steps", "+40 steps", "0.347 ms",
+               "-30 steps (75.0 %) at 0.694 ms", "1.215 ms", "—", "0.091", "0.29 steps",
+               "21.71 steps", "2" };
+    QTest::newRow("never settles")
+        << "0 0 5 50 50 50 50"
+        << QStringList { "sample 3, +50 steps", "+50 steps", "0.000 ms", "—", "not settled", "—",
+               "—", "29.29 steps", "37.84 steps", "0" };
+    QTest::newRow("nothing valid")
+        << "m o m" << QStringList { "—", "—", "—", "—", "—", "—", "—", "—", "—", "1" };
+}
+
+void TestTransientFigures::theWindowShowsEachFigureAsText()
+{
+    QFETCH(QString, samples);
+    QFETCH(QStringList, texts);
+    const TransientFigureTexts t = transientFigureTexts(transientFigures(samplesOf(samples)));
+    QCOMPARE((QStringList { t.trigger, t.peak, t.peakTime, t.overshoot, t.settle, t.ring, t.damping,
+                 t.mean, t.rms, t.overSpin }),
+        texts);
+}
+
+void TestTransientFigures::cursorsSnapToSamplesAndSumTheValidOnes_data()
+{
+    QTest::addColumn<double>("tA");
+    QTest::addColumn<double>("tB");
+    // tA, Δt, 1/Δt, e(A), e(B), Δe, min, max, mean, RMS
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("A on a missing sample")
+        << 0.1 << 0.7
+        << QStringList { "0.174 ms", "0.521 ms", "1920.0 Hz", "—", "+30 steps", "—", "-20 steps",
+               "+30 steps", "5.00 steps", "25.50 steps" };
+    QTest::newRow("B left of A, both beyond the ends")
+        << 100.0 << -100.0
+        << QStringList { "0.868 ms", "-1.042 ms", "960.0 Hz", "+5 steps", "0 steps", "-5 steps",
+               "-20 steps", "+30 steps", "5.00 steps", "16.88 steps" };
+    QTest::newRow("one sample") << 0.0 << 0.05
+                                << QStringList { "0.000 ms", "0.000 ms", "—", "+10 steps",
+                                       "+10 steps", "0 steps", "+10 steps", "+10 steps",
+                                       "10.00 steps", "10.00 steps" };
+}
+
+void TestTransientFigures::cursorsSnapToSamplesAndSumTheValidOnes()
+{
+    QFETCH(double, tA);
+    QFETCH(double, tB);
+    QFETCH(QStringList, texts);
+    const CursorTexts t = cursorTexts(cursorStatistics(samplesOf("0 10 m -20 o 30 5"), 1, tA, tB));
+    QCOMPARE((QStringList { t.tA, t.deltaT, t.inverseDeltaT, t.eA, t.eB, t.deltaE, t.min, t.max,
+                 t.mean, t.rms }),
+        texts);
+}
+
+QTEST_APPLESS_MAIN(TestTransientFigures)
+#include "tst_transient_figures.moc"
