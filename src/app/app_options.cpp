@@ -9,6 +9,7 @@ AppOptions AppOptions::parse(const QStringList &args)
     AppOptions options;
     QCommandLineParser parser;
     const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption(QStringLiteral("version"), QString());
     // Descriptions live in usage().
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"), QString(), QStringLiteral("FILE"));
@@ -21,8 +22,8 @@ AppOptions AppOptions::parse(const QStringList &args)
     const QCommandLineOption afterCapture(QStringLiteral("after-capture"), QString());
     const QCommandLineOption statsEvery(
         QStringLiteral("stats-every"), QString(), QStringLiteral("SECONDS"));
-    parser.addOptions(
-        { screenshot, calculatorScreenshot, port, demo, start, after, afterCapture, statsEvery });
+    parser.addOptions({ versionOption, screenshot, calculatorScreenshot, port, demo, start, after,
+        afterCapture, statsEvery });
 
     if (!parser.parse(args)) {
         options.error = parser.errorText();
@@ -30,6 +31,10 @@ AppOptions AppOptions::parse(const QStringList &args)
     }
     if (parser.isSet(helpOption)) {
         options.helpRequested = true;
+        return options;
+    }
+    if (parser.isSet(versionOption)) {
+        options.versionRequested = true;
         return options;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -100,6 +105,7 @@ QString AppOptions::usage()
         "\n"
         "Options:\n"
         "  -h, --help             Show this help.\n"
+        "  --version              Show the program's version.\n"
         "  --screenshot FILE      Render the main window once start-up is done, save it\n"
         "                         as a PNG file and exit (works without a display).\n"
         "  --screenshot-calculator FILE\n"
@@ -117,6 +123,11 @@ QString AppOptions::usage()
         "                         drawn (at most a minute).\n"
         "  --stats-every SECONDS  Print the live samples shown and the transients drawn so\n"
         "                         far on stdout this often (for long unattended runs).\n");
+}
+
+QString AppOptions::versionText()
+{
+    return QStringLiteral("velmora-monitor " VELMORA_VERSION "\n");
 }
 
 AppOptions::Platform AppOptions::platformFor(bool hasDisplay, bool platformChosen) const

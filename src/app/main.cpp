@@ -43,6 +43,10 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(AppOptions::usage()), stdout);
         return 0;
     }
+    if (options.versionRequested) {
+        std::fputs(qPrintable(AppOptions::versionText()), stdout);
+        return 0;
+    }
 
     // The platform is chosen before the application object exists, or Qt aborts on a missing
     // display instead of saying so.

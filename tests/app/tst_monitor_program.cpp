@@ -1,5 +1,5 @@
-// The monitor executable as a user starts it: a headless screenshot run, and the refusal to run
-// interactively without a display.
+// The monitor executable as a user starts it: a headless screenshot run, the refusal to run
+// interactively without a display, and the help and version that the man page is made from.
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,6 +12,8 @@ private Q_SLOTS:
     void screenshotIsTakenWithoutADisplay();
     void interactiveRunWithoutADisplaySaysWhyAndFails();
     void badPortOptionIsRefused();
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
 
 private:
     // A child environment with no display and no platform chosen, and its own settings folder.
@@ -77,6 +79,34 @@ void TestMonitorProgram::badPortOptionIsRefused()
     QVERIFY2(err.startsWith("velmora-monitor: ") || err.contains("\nvelmora-monitor: "),
         err.constData());
     QVERIFY(!QFile::exists(m_config.filePath(QStringLiteral("x.png"))));
+}
+
+void TestMonitorProgram::helpAndVersionNeedNoDisplay_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("expectedStart");
+    QTest::newRow("help") << "--help"
+                          << "Usage: velmora-monitor [options]\n";
+    QTest::newRow("version") << "--version"
+                             << "velmora-monitor " VELMORA_VERSION "\n";
+}
+
+void TestMonitorProgram::helpAndVersionNeedNoDisplay()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, expectedStart);
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR), { option });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 0);
+    QCOMPARE(monitor.readAllStandardError(), QByteArray());
+    const QString out = QString::fromUtf8(monitor.readAllStandardOutput());
+    QVERIFY2(out.startsWith(expectedStart), qPrintable(out));
+    if (option == QLatin1String("--version"))
+        QCOMPARE(out, expectedStart);
+    else
+        QVERIFY(out.contains(QLatin1String("--version")));
 }
 
 QTEST_GUILESS_MAIN(TestMonitorProgram)

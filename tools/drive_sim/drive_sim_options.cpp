@@ -32,6 +32,8 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
                        "terminal's path, for running the Velmora Servo Monitor without a drive."));
     const QCommandLineOption help(
         { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Shows this help."));
+    const QCommandLineOption version(
+        QStringLiteral("version"), QStringLiteral("Shows the program's version."));
     const QCommandLineOption mode(QStringLiteral("mode"),
         QStringLiteral("continuous: stream every sample; triggered: send one transient per move "
                        "while the terminal is open."),
@@ -55,7 +57,8 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
                        "opened."));
     const QCommandLineOption stats(
         QStringLiteral("stats"), QStringLiteral("Print the counts every second on stderr."));
-    parser.addOptions({ help, mode, seed, duration, overspin, rate, raw, waitOpen, stats });
+    parser.addOptions(
+        { help, version, mode, seed, duration, overspin, rate, raw, waitOpen, stats });
 
     DriveSimCommand command;
     const auto fail = [&command](const QString &message) {
@@ -71,6 +74,11 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
     if (parser.isSet(help)) {
         command.action = DriveSimCommand::Action::ShowHelp;
         command.message = parser.helpText();
+        return command;
+    }
+    if (parser.isSet(version)) {
+        command.action = DriveSimCommand::Action::ShowVersion;
+        command.message = QStringLiteral("velmora-drive-sim " VELMORA_VERSION "\n");
         return command;
     }
 
