@@ -260,8 +260,10 @@ void Folap::ReportStartFailure(StartVariant variant, int errorNumber)
         return;
     }
     m_ui->surface->Print(QString::number(errorNumber));
-    qWarning("%s: Comm %d: %s (error %d)", qPrintable(QCoreApplication::applicationName()),
-        int(m_PortNumber), qPrintable(m_comm->lastErrorText()), errorNumber);
+    const QString remedy = SerialError::remedy(errorNumber);
+    const QString advice = remedy.isEmpty() ? QString() : QStringLiteral("; ") + remedy;
+    qWarning("%s: Comm %d: %s (error %d)%s", qPrintable(QCoreApplication::applicationName()),
+        int(m_PortNumber), qPrintable(m_comm->lastErrorText()), errorNumber, qPrintable(advice));
 }
 
 // ---- Capture modes ----
