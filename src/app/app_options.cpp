@@ -1,6 +1,8 @@
 // Command-line parsing for the monitor.
 #include "app/app_options.h"
 
+#include "core/app_version.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
@@ -123,6 +125,11 @@ QString AppOptions::usage()
         "                         drawn (at most a minute).\n"
         "  --stats-every SECONDS  Print the live samples shown and the transients drawn so\n"
         "                         far on stdout this often (for long unattended runs).\n");
+}
+
+QString AppOptions::versionText()
+{
+    return QStringLiteral("velmora-monitor %1\n").arg(QLatin1String(kVersionText));
 }
 
 AppOptions::Platform AppOptions::platformFor(bool hasDisplay, bool platformChosen) const

@@ -1,6 +1,6 @@
 // The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --screenshot FILE
-// with its timing, --screenshot-calculator FILE, and whether the program can run at all where no
-// display is available.
+// with its timing, --screenshot-calculator FILE, --help and --version, and whether the program can
+// run at all where no display is available.
 #pragma once
 
 #include <QString>
@@ -25,6 +25,8 @@ struct AppOptions
     // args includes the program name, as QCoreApplication::arguments() does.
     static AppOptions parse(const QStringList &args);
     static QString usage();
+    // "velmora-monitor 1.3.2": the form help2man reads the version from.
+    static QString versionText();
 
     enum class Platform { AsIs, Offscreen, NoDisplay };
     // What to do about the windowing platform before the application is made: screenshots can

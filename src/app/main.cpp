@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (options.versionRequested) {
-        std::printf("velmora-monitor %s\n", kVersionText);
+        std::fputs(qPrintable(AppOptions::versionText()), stdout);
         return 0;
     }
 

@@ -18,6 +18,16 @@ constexpr int PortInUse = 8005;    // the device is held by another program
 constexpr int PermissionDenied = 8010; // the device exists but we may not open it
 constexpr int DeviceIoError = 8012;    // the device failed while opening or while open
 constexpr int OtherError = 8015;       // anything else the platform reports
+
+// What the user can do about a failure, for the line on stderr; empty where there is no advice.
+// On Debian and its kin serial devices belong to the dialout group.
+inline QString remedy(int errorNumber)
+{
+    if (errorNumber == PermissionDenied)
+        return QStringLiteral("add yourself to the dialout group (sudo adduser $USER dialout) "
+                              "and log in again");
+    return QString();
+}
 } // namespace SerialError
 
 class SerialDevice : public QObject

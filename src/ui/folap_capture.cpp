@@ -116,8 +116,10 @@ void Folap::showStartFailure(StartVariant variant, int errorNumber, const QStrin
         return;
     }
     m_ui->surface->Print(QString::number(errorNumber));
-    qWarning("%s: Comm %d: %s (error %d)", qPrintable(QCoreApplication::applicationName()),
-        int(PortNumber()), qPrintable(osText), errorNumber);
+    const QString remedy = SerialError::remedy(errorNumber);
+    const QString advice = remedy.isEmpty() ? QString() : QStringLiteral("; ") + remedy;
+    qWarning("%s: Comm %d: %s (error %d)%s", qPrintable(QCoreApplication::applicationName()),
+        int(PortNumber()), qPrintable(osText), errorNumber, qPrintable(advice));
 }
 
 void Folap::MSComm_DeviceFailed(int errorNumber, const QString &osMessage)

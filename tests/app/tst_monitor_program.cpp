@@ -1,5 +1,7 @@
-// The monitor executable as a user starts it: a headless screenshot run, and the refusal to run
-// interactively without a display.
+// The monitor executable as a user starts it: a headless screenshot run, the refusal to run
+// interactively without a display, and the help and version that the man page is made from.
+#include "core/app_version.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,7 +14,8 @@ private Q_SLOTS:
     void screenshotIsTakenWithoutADisplay();
     void interactiveRunWithoutADisplaySaysWhyAndFails();
     void badPortOptionIsRefused();
-    void versionIsPrintedWithoutADisplay();
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
 
 private:
     // A child environment with no display and no platform chosen, and its own settings folder.
@@ -64,17 +67,6 @@ void TestMonitorProgram::interactiveRunWithoutADisplaySaysWhyAndFails()
     QCOMPARE(err.count('\n'), 1);
 }
 
-void TestMonitorProgram::versionIsPrintedWithoutADisplay()
-{
-    QProcess monitor;
-    monitor.setProcessEnvironment(headless());
-    monitor.start(QStringLiteral(VELMORA_MONITOR), { QStringLiteral("--version") });
-    QVERIFY(monitor.waitForFinished(60000));
-    QCOMPARE(monitor.exitCode(), 0);
-    QCOMPARE(monitor.readAllStandardOutput(), QByteArray("velmora-monitor 1.3.2\n"));
-    QCOMPARE(monitor.readAllStandardError(), QByteArray());
-}
-
 void TestMonitorProgram::badPortOptionIsRefused()
 {
     QProcess monitor;
@@ -89,6 +81,34 @@ void TestMonitorProgram::badPortOptionIsRefused()
     QVERIFY2(err.startsWith("velmora-monitor: ") || err.contains("\nvelmora-monitor: "),
         err.constData());
     QVERIFY(!QFile::exists(m_config.filePath(QStringLiteral("x.png"))));
+}
+
+void TestMonitorProgram::helpAndVersionNeedNoDisplay_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("expectedStart");
+    QTest::newRow("help") << "--help"
+                          << "Usage: velmora-monitor [options]\n";
+    QTest::newRow("version") << "--version"
+                             << QStringLiteral("velmora-monitor %1\n").arg(QLatin1String(kVersionText));
+}
+
+void TestMonitorProgram::helpAndVersionNeedNoDisplay()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, expectedStart);
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR), { option });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 0);
+    QCOMPARE(monitor.readAllStandardError(), QByteArray());
+    const QString out = QString::fromUtf8(monitor.readAllStandardOutput());
+    QVERIFY2(out.startsWith(expectedStart), qPrintable(out));
+    if (option == QLatin1String("--version"))
+        QCOMPARE(out, expectedStart);
+    else
+        QVERIFY(out.contains(QLatin1String("--version")));
 }
 
 QTEST_GUILESS_MAIN(TestMonitorProgram)

@@ -1,6 +1,7 @@
 // velmora-drive-sim: its command line, and the program itself played into a real
 // pseudo-terminal read through QSerialPort.
 #include "capture/capture_session.h"
+#include "core/app_version.h"
 #include "drive_sim_options.h"
 #include "drive_stream_reader.h"
 #include "serial/port_map.h"
@@ -137,6 +138,8 @@ class TestDriveSim : public QObject
 private Q_SLOTS:
     void commandLinesAreReadOrRefused_data();
     void commandLinesAreReadOrRefused();
+    void helpAndVersionAreShown_data();
+    void helpAndVersionAreShown();
     void recordingsThatCannotPlayAreRefused_data();
     void recordingsThatCannotPlayAreRefused();
     void aRecordingPlaysAsItWasRecorded();
@@ -209,6 +212,33 @@ void TestDriveSim::commandLinesAreReadOrRefused()
     QCOMPARE(command.options.seed, seed);
     QCOMPARE(command.options.durationSeconds, duration);
     QCOMPARE(command.options.bytesPerSecond, rate);
+}
+
+void TestDriveSim::helpAndVersionAreShown_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("expected"); // the text, or for the help a pattern of a line
+    QTest::newRow("help") << "--help" << int(DriveSimCommand::Action::ShowHelp)
+                          << "^  --version +Shows the program's version\\.$";
+    QTest::newRow("version") << "--version" << int(DriveSimCommand::Action::ShowVersion)
+                             << QStringLiteral("velmora-drive-sim %1\n").arg(QLatin1String(kVersionText));
+}
+
+void TestDriveSim::helpAndVersionAreShown()
+{
+    QFETCH(QString, option);
+    QFETCH(int, action);
+    QFETCH(QString, expected);
+    const DriveSimCommand command
+        = parseDriveSimCommand({ QStringLiteral("velmora-drive-sim"), option });
+    QCOMPARE(int(command.action), action);
+    if (command.action == DriveSimCommand::Action::ShowVersion)
+        QCOMPARE(command.message, expected);
+    else
+        QVERIFY2(command.message.contains(
+                     QRegularExpression(expected, QRegularExpression::MultilineOption)),
+            qPrintable(command.message));
 }
 
 void TestDriveSim::recordingsThatCannotPlayAreRefused_data()

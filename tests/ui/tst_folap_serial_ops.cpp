@@ -99,23 +99,27 @@ void TestFolapSerialOps::failedStartIsReported_data()
     QTest::addColumn<QString>("message"); // empty: written on the window instead
     QTest::addColumn<int>("selection");
     QTest::addColumn<quint32>("led2");
+    QTest::addColumn<QString>("advice"); // what the line on stderr ends with after the number
     const int kept = 4;
     QTest::newRow("continuous, invalid port")
         << Variant::Continuous << 8002 << "Invalid Port Number! Please select another!" << -1
-        << LampColor::Black;
+        << LampColor::Black << "";
     QTest::newRow("triggered, invalid port")
         << Variant::Triggered << 8002 << "Invalid Port Number! Please select anothert!" << -1
-        << LampColor::Black;
+        << LampColor::Black << "";
     QTest::newRow("continuous, port used")
         << Variant::Continuous << 8005 << "This Port Used! Please select another!" << -1
-        << LampColor::Black;
+        << LampColor::Black << "";
     QTest::newRow("triggered, port used")
         << Variant::Triggered << 8005 << "This Port Used! Please select anothert!" << -1
-        << LampColor::Black;
+        << LampColor::Black << "";
     QTest::newRow("continuous, other")
-        << Variant::Continuous << 8012 << "" << kept << LampColor::Black;
+        << Variant::Continuous << 8012 << "" << kept << LampColor::Black << "";
     QTest::newRow("triggered, other")
-        << Variant::Triggered << 8015 << "" << kept << LampColor::Green;
+        << Variant::Triggered << 8015 << "" << kept << LampColor::Green << "";
+    QTest::newRow("continuous, not allowed")
+        << Variant::Continuous << 8010 << "" << kept << LampColor::Black
+        << "; add yourself to the dialout group (sudo adduser $USER dialout) and log in again";
 }
 
 void TestFolapSerialOps::failedStartIsReported()
@@ -125,6 +129,7 @@ void TestFolapSerialOps::failedStartIsReported()
     QFETCH(QString, message);
     QFETCH(int, selection);
     QFETCH(quint32, led2);
+    QFETCH(QString, advice);
     FolapHarness h;
     Folap &w = h.start();
     auto *portok = h.control<QComboBox>(QStringLiteral("Portok"));
@@ -137,8 +142,9 @@ void TestFolapSerialOps::failedStartIsReported()
     if (message.isEmpty())
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(QStringLiteral("Comm 5: Device or resource busy "
-                                              "\\(error %1\\)")
-                                   .arg(error)));
+                                              "\\(error %1\\)%2$")
+                                   .arg(error)
+                                   .arg(QRegularExpression::escape(advice))));
 
     w.ReportStartFailure(variant, error);
 

@@ -96,6 +96,7 @@ QVector<QRgb> sixteenColours()
 }
 
 // A small chart: green face, white zero line, a yellow transient that overshoots and settles.
+// src/ui/resources/velmora_icon.svg is the same drawing for the larger sizes; change both.
 QImage icon(int size)
 {
     QImage image(size, size, QImage::Format_RGB32);

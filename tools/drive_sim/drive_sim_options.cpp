@@ -1,6 +1,7 @@
 // Command line parsing for the simulated drive on a pseudo-terminal.
 #include "drive_sim_options.h"
 
+#include "core/app_version.h"
 #include "sim/drive_model.h"
 #include "sim/recorded_samples.h"
 
@@ -32,6 +33,8 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
                        "terminal's path, for running the Velmora Servo Monitor without a drive."));
     const QCommandLineOption help(
         { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Shows this help."));
+    const QCommandLineOption version(
+        QStringLiteral("version"), QStringLiteral("Shows the program's version."));
     const QCommandLineOption mode(QStringLiteral("mode"),
         QStringLiteral("continuous: stream every sample; triggered: send one transient per move "
                        "while the terminal is open."),
@@ -59,7 +62,8 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
     const QCommandLineOption stats(
         QStringLiteral("stats"), QStringLiteral("Print the counts every second on stderr."));
     parser.addOptions(
-        { help, mode, seed, duration, overspin, rate, raw, waitOpen, startMidSample, stats });
+        { help, version, mode, seed, duration, overspin, rate, raw, waitOpen, startMidSample,
+            stats });
 
     DriveSimCommand command;
     const auto fail = [&command](const QString &message) {
@@ -75,6 +79,11 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
     if (parser.isSet(help)) {
         command.action = DriveSimCommand::Action::ShowHelp;
         command.message = parser.helpText();
+        return command;
+    }
+    if (parser.isSet(version)) {
+        command.action = DriveSimCommand::Action::ShowVersion;
+        command.message = QStringLiteral("velmora-drive-sim %1\n").arg(QLatin1String(kVersionText));
         return command;
     }
 

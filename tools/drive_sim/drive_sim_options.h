@@ -28,10 +28,10 @@ struct DriveSimOptions
 
 struct DriveSimCommand
 {
-    enum class Action { Run, ShowHelp, Fail };
+    enum class Action { Run, ShowHelp, ShowVersion, Fail };
     Action action = Action::Run;
     DriveSimOptions options;
-    QString message; // the help text, or what is wrong with the command line
+    QString message; // the help or version text, or what is wrong with the command line
 };
 
 // arguments[0] is the program name.

@@ -34,7 +34,8 @@ int main(int argc, char *argv[])
     // For the program's name in the help; the drive itself runs without an event loop.
     QCoreApplication application(argc, argv);
     const DriveSimCommand command = parseDriveSimCommand(application.arguments());
-    if (command.action == DriveSimCommand::Action::ShowHelp) {
+    if (command.action == DriveSimCommand::Action::ShowHelp
+        || command.action == DriveSimCommand::Action::ShowVersion) {
         std::fputs(qPrintable(command.message), stdout);
         return 0;
     }
