@@ -2,6 +2,7 @@
 // the lamps, the receive profile and the port as the session reports them, and continuous mode
 // finding its footing on a stream picked up mid-pair.
 #include "capture/capture_session.h"
+#include "capture_mode_cases.h"
 #include "fake_serial_device.h"
 
 #include <QTest>
@@ -11,20 +12,6 @@ namespace {
 constexpr int kPort = 1;
 using Lamp = CaptureSession::Lamp;
 using LampState = CaptureSession::LampState;
-
-enum class Setup { IdleTriggered, IdleContinuous, ContinuousRunning, TriggeredArmed };
-enum class Event {
-    ContinuousStart,
-    ContinuousStop,
-    TriggeredStart,
-    TriggeredStop,
-    ChooseContinuous,
-    ChooseTriggered,
-    ToggleSaver,
-    ChooseAnotherPort,
-    Overflow,
-    OverSpin,
-};
 
 // A session as the window starts it, with what it reported.
 struct SessionRig
@@ -67,9 +54,6 @@ struct SessionRig
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Setup)
-Q_DECLARE_METATYPE(Event)
 
 class TestCaptureSession : public QObject
 {

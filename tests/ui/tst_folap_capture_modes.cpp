@@ -1,6 +1,7 @@
 // The capture modes on fake ports: every transition of the mode options, the Start and Stop
 // buttons and the CPU saver, what a failed Start leaves behind, and a port that cannot be
 // reopened after a capture.
+#include "capture_mode_cases.h"
 #include "folap_harness.h"
 
 #include "ui/chart_surface.h"
@@ -20,20 +21,6 @@ namespace {
 constexpr int kPort = 1; // the first run selects the first entry
 // Painted on both lamps before the event under test, so "unchanged" can be told apart.
 constexpr quint32 kUntouched = 0x563412;
-
-enum class Setup { IdleTriggered, IdleContinuous, ContinuousRunning, TriggeredArmed };
-enum class Event {
-    ContinuousStart,
-    ContinuousStop,
-    TriggeredStart,
-    TriggeredStop,
-    ChooseContinuous,
-    ChooseTriggered,
-    ToggleSaver,
-    ChooseAnotherPort,
-    Overflow,
-    OverSpin,
-};
 
 QString profileOf(SerialControl &comm)
 {
@@ -56,9 +43,6 @@ bool chartIsClear(Folap &w)
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(Setup)
-Q_DECLARE_METATYPE(Event)
 
 class TestFolapCaptureModes : public QObject
 {
