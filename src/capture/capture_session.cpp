@@ -202,14 +202,15 @@ void CaptureSession::showLiveSample()
 {
     if (isTriggered())
         return;
-    const QByteArray read = m_serial->Input();
+    // A view into the receive buffer, read before the control is touched again.
+    const QByteArrayView read = m_serial->takeInput();
+    const std::optional<LiveSample> sample = decodeSample(read);
     // With the saver off every read should be one pair. A read that holds the end of one pair
     // and the marker of the next means the stream was picked up mid-pair (or lost a byte):
     // dropping the next byte, that marker's value, puts the following reads back on pairs.
     if (!m_cpuSaver && read.size() == 2 && !isSampleMarker(quint8(read.at(0)))
         && isSampleMarker(quint8(read.at(1))))
         m_serial->skipInput(1);
-    const std::optional<LiveSample> sample = decodeSample(read);
     if (!sample)
         return;
     m_LiveDeviation = sample->magnitude;
@@ -222,7 +223,7 @@ void CaptureSession::showLiveSample()
 void CaptureSession::captureTransient()
 {
     for (int i = 1; i <= ModuleState::kCaptureLength; ++i) {
-        const QByteArray one = m_serial->Input();
+        const QByteArrayView one = m_serial->takeInput();
         m_CaptureBuffer[i] = one.isEmpty() ? 0 : quint8(one.at(0));
     }
     if (m_autoClear)

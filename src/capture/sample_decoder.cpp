@@ -4,7 +4,23 @@
 #include "capture/sample_format.h"
 #include "core/number_text.h"
 
+#include <array>
+
 namespace {
+
+// Only 512 captions exist; each is made once, and a sample takes a shared copy.
+const QString &liveCaption(bool negative, int magnitude)
+{
+    static const std::array<QString, 512> captions = [] {
+        std::array<QString, 512> made;
+        for (int m = 0; m < 256; ++m) {
+            made[m] = QLatin1Char('+') + NumberText(m);
+            made[256 + m] = QLatin1Char('-') + NumberText(m);
+        }
+        return made;
+    }();
+    return captions[(negative ? 256 : 0) + magnitude];
+}
 
 std::optional<LiveSample> decodePair(int marker, int value)
 {
@@ -12,7 +28,7 @@ std::optional<LiveSample> decodePair(int marker, int value)
     if (marker == kMarkerPositive) {
         sample.magnitude = qint16(value);
         sample.positiveBar = value;
-        sample.caption = QLatin1Char('+') + NumberText(int(sample.magnitude));
+        sample.caption = liveCaption(false, sample.magnitude);
         return sample;
     }
     if (marker != kMarkerNegative)
@@ -22,13 +38,18 @@ std::optional<LiveSample> decodePair(int marker, int value)
     sample.overSpin = value == 0;
     sample.magnitude = qint16(sample.overSpin ? 0 : 256 - value);
     sample.negativeBar = sample.magnitude;
-    sample.caption = QLatin1Char('-') + NumberText(int(sample.magnitude));
+    sample.caption = liveCaption(true, sample.magnitude);
     return sample;
 }
 
 } // namespace
 
 std::optional<LiveSample> decodeSample(const QByteArray &input)
+{
+    return decodeSample(QByteArrayView(input));
+}
+
+std::optional<LiveSample> decodeSample(QByteArrayView input)
 {
     if (input.isEmpty())
         return std::nullopt;

@@ -17,11 +17,13 @@ struct LiveSample
     int positiveBar = 0;
     int negativeBar = 0;
     bool overSpin = false; // latch the over-spin lamp red
-    QString caption; // the read-out: sign, then NumberText of the magnitude ("+ 37", "- 0")
+    QString caption; // the read-out: sign, then NumberText of the magnitude ("+ 37", "- 0"),
+                     // shared with a table made once
 };
 
 // Empty when the read is empty or its first byte is not a marker: the display keeps its state.
 std::optional<LiveSample> decodeSample(const QByteArray &input);
+std::optional<LiveSample> decodeSample(QByteArrayView input);
 // The serial control's text: one Latin-1 character per byte. A character above 255 cannot have
 // come off the line, so a read holding one as its value is not a sample.
 std::optional<LiveSample> decodeSample(const QString &input);

@@ -25,9 +25,10 @@ void ReceiveBuffer::arrive(const QByteArray &bytes, const EventHandler &onEvent)
     qsizetype next = std::min<qsizetype>(m_skipOwed, bytes.size());
     m_skipOwed -= int(next);
     while (next < bytes.size()) {
-        const qsizetype room = m_size - m_waiting.size();
+        const qsizetype room = m_size - count();
         if (room > 0) {
             const qsizetype n = std::min(room, bytes.size() - next);
+            compact();
             m_waiting.append(bytes.constData() + next, n);
             next += n;
             if (!raiseReceiveEvents(onEvent, epoch))
@@ -48,12 +49,12 @@ bool ReceiveBuffer::raiseReceiveEvents(const EventHandler &onEvent, std::uint64_
 {
     if (m_threshold == 0)
         return true;
-    while (m_waiting.size() >= m_threshold) {
-        const qsizetype before = m_waiting.size();
+    while (count() >= m_threshold) {
+        const int before = count();
         onEvent(SerialEvent::Receive);
         if (m_epoch != epoch)
             return false;
-        if (m_waiting.size() >= before)
+        if (count() >= before)
             break;
     }
     return true;
@@ -61,23 +62,40 @@ bool ReceiveBuffer::raiseReceiveEvents(const EventHandler &onEvent, std::uint64_
 
 QByteArray ReceiveBuffer::take()
 {
-    const qsizetype n = m_inputLength > 0 ? std::min<qsizetype>(m_inputLength, m_waiting.size())
-                                          : m_waiting.size();
-    QByteArray taken = m_waiting.first(n);
-    m_waiting.remove(0, n);
+    return takeView().toByteArray();
+}
+
+QByteArrayView ReceiveBuffer::takeView()
+{
+    const qsizetype n = m_inputLength > 0 ? std::min<qsizetype>(m_inputLength, count()) : count();
+    const QByteArrayView taken(m_waiting.constData() + m_head, n);
+    m_head += n;
     return taken;
 }
 
-void ReceiveBuffer::skip(int count)
+void ReceiveBuffer::compact()
 {
-    const qsizetype now = std::clamp<qsizetype>(count, 0, m_waiting.size());
-    m_waiting.remove(0, now);
-    m_skipOwed += std::max(count, 0) - int(now);
+    if (m_head == 0)
+        return;
+    // resize(0) keeps the allocation, so a buffer that is emptied and refilled never reallocates.
+    if (m_head == m_waiting.size())
+        m_waiting.resize(0);
+    else
+        m_waiting.remove(0, m_head);
+    m_head = 0;
+}
+
+void ReceiveBuffer::skip(int bytes)
+{
+    const qsizetype now = std::clamp<qsizetype>(bytes, 0, count());
+    m_head += now;
+    m_skipOwed += std::max(bytes, 0) - int(now);
 }
 
 void ReceiveBuffer::discard()
 {
-    m_waiting.clear();
+    m_waiting.resize(0);
+    m_head = 0;
     m_skipOwed = 0;
     ++m_epoch;
 }

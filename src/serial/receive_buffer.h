@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <cstdint>
 #include <functional>
@@ -29,7 +30,7 @@ public:
     int inputLength() const { return m_inputLength; }
     void setInputLength(int length);
 
-    int count() const { return int(m_waiting.size()); }
+    int count() const { return int(m_waiting.size() - m_head); }
 
     // Adds one arrival's bytes in order and raises the events they make due:
     // - a receive event whenever at least threshold() bytes wait; within the arrival it is raised
@@ -43,16 +44,24 @@ public:
 
     // Removes and returns at most inputLength() bytes, all of them when it is 0.
     QByteArray take();
+    // The same without a copy: the view stays valid until the next arrive(), skip() or discard().
+    QByteArrayView takeView();
     // Drops the next count bytes of the stream: those waiting first, then as many of the next
     // arrivals' as are still owed. Used to step back onto a pair boundary.
-    void skip(int count);
+    void skip(int bytes);
     void discard();
 
 private:
     // Returns false when the handler discarded.
     bool raiseReceiveEvents(const EventHandler &onEvent, std::uint64_t epoch);
 
+    // Drops the bytes already taken from the front, so appending starts from a packed buffer.
+    void compact();
+
+    // Taking moves m_head on; the bytes before it are dropped at the next arrival, so a run of
+    // small takes never shifts the rest of the buffer each time.
     QByteArray m_waiting;
+    qsizetype m_head = 0;
     int m_size = 1024;
     int m_threshold = 0;
     int m_inputLength = 0;

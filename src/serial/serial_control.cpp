@@ -200,6 +200,11 @@ QByteArray SerialControl::Input()
     return d->buffer.take();
 }
 
+QByteArrayView SerialControl::takeInput()
+{
+    return d->buffer.takeView();
+}
+
 void SerialControl::skipInput(int count)
 {
     d->buffer.skip(count);

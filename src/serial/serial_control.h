@@ -62,6 +62,9 @@ public:
     // Removes and returns at most InputLen waiting bytes (all when InputLen is 0); empty when
     // nothing waits.
     QByteArray Input();
+    // Input() without a copy, for the live path: the view is valid until the control next
+    // receives, skips, discards or closes.
+    QByteArrayView takeInput();
     // Drops the next count bytes of the stream, waiting or still to come.
     void skipInput(int count);
     SerialEvent CommEvent() const;
