@@ -17,7 +17,6 @@ private Q_SLOTS:
     void interactiveRunWithoutADisplaySaysWhyAndFails();
     void badPortOptionIsRefused();
     void recordWritesTheCaptureToTheFolder();
-    void anUnwritableRecordFolderStopsTheStart_data();
     void anUnwritableRecordFolderStopsTheStart();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
@@ -111,18 +110,12 @@ void TestMonitorProgram::recordWritesTheCaptureToTheFolder()
     QCOMPARE(history.readLine(), transientHistoryRow(*read.capture, files.constFirst()));
 }
 
-void TestMonitorProgram::anUnwritableRecordFolderStopsTheStart_data()
-{
-    QTest::addColumn<QString>("dir");
-    QFile file(m_config.filePath(QStringLiteral("plain-file")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QTest::newRow("a file") << file.fileName();
-    QTest::newRow("under a file") << file.fileName() + QStringLiteral("/records");
-}
-
 void TestMonitorProgram::anUnwritableRecordFolderStopsTheStart()
 {
-    QFETCH(QString, dir);
+    // As root a read-only folder can be written; a folder under a file cannot.
+    QFile file(m_config.filePath(QStringLiteral("plain-file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QString dir = file.fileName() + QStringLiteral("/records");
     const QString shot = m_config.filePath(QStringLiteral("unwritable.png"));
     QProcess monitor;
     monitor.setProcessEnvironment(headless());
