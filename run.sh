@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --parallel "$(nproc)" --target velmora-monitor
+cmake --build build --parallel "$(nproc)" --target velmora-monitor velmora-capture
 
 args=("$@")
 named_port=0

@@ -43,6 +43,7 @@ must_hold /usr/share/metainfo/io.github.velmora.monitor.metainfo.xml
 must_hold /usr/share/doc/velmora-monitor/copyright
 must_hold /usr/bin/velmora-monitor
 must_hold /usr/bin/velmora-drive-sim
+must_hold /usr/bin/velmora-capture
 
 if dpkg-deb -f "$deb" Depends | grep -q 'fonts-liberation' \
     && dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6'; then
@@ -101,6 +102,15 @@ if "$root/usr/bin/velmora-drive-sim" --duration 0.5 >"$sim_out" 2>"$scratch/sim.
     pass "velmora-drive-sim served $(head -n 1 "$sim_out")"
 else
     fail "velmora-drive-sim did not serve a terminal: $(cat "$sim_out" "$scratch/sim.err")"
+fi
+
+captures=$scratch/captures
+if "$root/usr/bin/velmora-capture" --port 1=sim --count 1 --timeout 30 --out "$captures" \
+    >"$scratch/capture.out" 2>"$scratch/capture.err" \
+    && grep -q '^{"captured_at":' "$scratch/capture.out" && [ -f "$captures/history.csv" ]; then
+    pass "velmora-capture wrote a transient of the simulated drive"
+else
+    fail "velmora-capture captured nothing: $(cat "$scratch/capture.out" "$scratch/capture.err")"
 fi
 
 # Whether every dependency can be had here, without installing anything.

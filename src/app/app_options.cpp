@@ -24,8 +24,9 @@ AppOptions AppOptions::parse(const QStringList &args)
     const QCommandLineOption afterCapture(QStringLiteral("after-capture"), QString());
     const QCommandLineOption statsEvery(
         QStringLiteral("stats-every"), QString(), QStringLiteral("SECONDS"));
+    const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("DIR"));
     parser.addOptions({ versionOption, screenshot, calculatorScreenshot, port, demo, start, after,
-        afterCapture, statsEvery });
+        afterCapture, statsEvery, record });
 
     if (!parser.parse(args)) {
         options.error = parser.errorText();
@@ -88,6 +89,11 @@ AppOptions AppOptions::parse(const QStringList &args)
             return options;
         }
     }
+    options.recordFolder = parser.value(record);
+    if (parser.isSet(record) && options.recordFolder.isEmpty()) {
+        options.error = QStringLiteral("--record needs a folder");
+        return options;
+    }
     options.screenshotAfterCapture = parser.isSet(afterCapture);
     if ((parser.isSet(after) || options.screenshotAfterCapture)
         && options.screenshotFile.isEmpty()) {
@@ -123,6 +129,10 @@ QString AppOptions::usage()
         "  --after MS             With --screenshot: let the window run MS milliseconds first.\n"
         "  --after-capture        With --screenshot: wait until the first transient has been\n"
         "                         drawn (at most a minute).\n"
+        "  --record DIR           Also write every captured transient to DIR as\n"
+        "                         transient-YYYYMMDD-HHMMSS-mmm.csv and add its figures to\n"
+        "                         DIR/history.csv; DIR is made when missing, and the\n"
+        "                         monitor does not start when it cannot be written.\n"
         "  --stats-every SECONDS  Print the live samples shown and the transients drawn so\n"
         "                         far on stdout this often (for long unattended runs).\n");
 }

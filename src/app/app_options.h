@@ -1,6 +1,6 @@
-// The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --screenshot FILE
-// with its timing, --screenshot-calculator FILE, --help and --version, and whether the program can
-// run at all where no display is available.
+// The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --record DIR,
+// --screenshot FILE with its timing, --screenshot-calculator FILE, --help and --version, and
+// whether the program can run at all where no display is available.
 #pragma once
 
 #include <QString>
@@ -18,6 +18,7 @@ struct AppOptions
     bool demo = false; // the built-in simulated drive on Comm 1, for this run only
     StartMode start = StartMode::None; // press this mode's Start once start-up is done
     int statsEverySeconds = 0; // print the samples shown and captures drawn this often; 0: never
+    QString recordFolder; // every capture is also written here; empty: nowhere
     QString error; // set when the arguments cannot be used
     bool helpRequested = false;
     bool versionRequested = false;

@@ -4,6 +4,7 @@
 #include "core/app_version.h"
 #include "core/module_state.h"
 #include "core/stored_settings.h"
+#include "files/transient_recorder.h"
 #include "serial/port_map.h"
 #include "sim/sim_serial_device.h"
 #include "ui/folap.h"
@@ -49,6 +50,13 @@ int main(int argc, char *argv[])
     if (options.versionRequested) {
         std::fputs(qPrintable(AppOptions::versionText()), stdout);
         return 0;
+    }
+    if (!options.recordFolder.isEmpty()) {
+        const QString problem = checkWritableFolder(options.recordFolder);
+        if (!problem.isEmpty()) {
+            complain(problem);
+            return 1;
+        }
     }
 
     // The platform is chosen before the application object exists, or Qt aborts on a missing
@@ -118,6 +126,13 @@ int main(int argc, char *argv[])
             if (!problem.isEmpty())
                 complain(problem);
         });
+    if (!options.recordFolder.isEmpty()) {
+        // A write that fails is said and the monitor runs on; the capture is still on the chart.
+        auto *recorder = new TransientRecorder(
+            options.recordFolder, [&ports](int port) { return ports.device(port); }, &window);
+        recorder->listen(window.session());
+        QObject::connect(recorder, &TransientRecorder::writeFailed, &window, complain);
+    }
     window.show();
 
     if (options.start != AppOptions::StartMode::None) {

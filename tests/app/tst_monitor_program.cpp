@@ -1,6 +1,8 @@
 // The monitor executable as a user starts it: a headless screenshot run, the refusal to run
-// interactively without a display, and the help and version that the man page is made from.
+// interactively without a display, recording captures to a folder, and the help and version
+// that the man page is made from.
 #include "core/app_version.h"
+#include "files/transient_csv.h"
 
 #include <QImage>
 #include <QProcess>
@@ -14,6 +16,8 @@ private Q_SLOTS:
     void screenshotIsTakenWithoutADisplay();
     void interactiveRunWithoutADisplaySaysWhyAndFails();
     void badPortOptionIsRefused();
+    void recordWritesTheCaptureToTheFolder();
+    void anUnwritableRecordFolderStopsTheStart();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
 
@@ -83,14 +87,55 @@ void TestMonitorProgram::badPortOptionIsRefused()
     QVERIFY(!QFile::exists(m_config.filePath(QStringLiteral("x.png"))));
 }
 
+void TestMonitorProgram::recordWritesTheCaptureToTheFolder()
+{
+    const QString dir = m_config.filePath(QStringLiteral("records/today"));
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR),
+        { "--demo", "--start", "triggered", "--record", dir, "--screenshot",
+            m_config.filePath(QStringLiteral("record.png")), "--after-capture" });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 0);
+
+    const QStringList files = QDir(dir).entryList({ QStringLiteral("transient-*.csv") });
+    QVERIFY(!files.isEmpty());
+    const TransientCsvRead read = readTransientCsv(QDir(dir).filePath(files.constFirst()));
+    QVERIFY2(read.capture, qPrintable(read.error));
+    QCOMPARE(read.capture->port, 1);
+    QCOMPARE(read.capture->device, QStringLiteral("sim"));
+    QFile history(QDir(dir).filePath(QStringLiteral("history.csv")));
+    QVERIFY(history.open(QIODevice::ReadOnly));
+    QCOMPARE(history.readLine(), transientHistoryHeader());
+    QCOMPARE(history.readLine(), transientHistoryRow(*read.capture, files.constFirst()));
+}
+
+void TestMonitorProgram::anUnwritableRecordFolderStopsTheStart()
+{
+    // As root a read-only folder can be written; a folder under a file cannot.
+    QFile file(m_config.filePath(QStringLiteral("plain-file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QString dir = file.fileName() + QStringLiteral("/records");
+    const QString shot = m_config.filePath(QStringLiteral("unwritable.png"));
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(
+        QStringLiteral(VELMORA_MONITOR), { "--demo", "--record", dir, "--screenshot", shot });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 1);
+    const QByteArray err = monitor.readAllStandardError();
+    QVERIFY2(err.contains("velmora-monitor: " + QFile::encodeName(dir) + ": "), err.constData());
+    QVERIFY(!QFile::exists(shot));
+}
+
 void TestMonitorProgram::helpAndVersionNeedNoDisplay_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("expectedStart");
     QTest::newRow("help") << "--help"
                           << "Usage: velmora-monitor [options]\n";
-    QTest::newRow("version") << "--version"
-                             << QStringLiteral("velmora-monitor %1\n").arg(QLatin1String(kVersionText));
+    QTest::newRow("version")
+        << "--version" << QStringLiteral("velmora-monitor %1\n").arg(QLatin1String(kVersionText));
 }
 
 void TestMonitorProgram::helpAndVersionNeedNoDisplay()
