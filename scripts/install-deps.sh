@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
+    # Qt Charts' CMake package needs Qt OpenGL's, which qt6-charts-dev does not pull in.
+    qt6-charts-dev libqt6opengl6-dev
     libgl-dev
     fonts-liberation
 )

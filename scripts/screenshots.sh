@@ -5,6 +5,8 @@
 #   docs/screenshots/continuous.png    a live deviation in continuous mode (CPU saver off)
 #   docs/screenshots/triggered.png     the first transient captured in triggered mode
 #   docs/screenshots/calculator.png    the rotation calculator as it opens
+#   docs/screenshots/analysis.png      the transient analysis window: a capture, a reference and
+#                                      the two cursors
 # The monitor runs on settings of its own in a temporary folder, so the user's are left alone.
 # VELMORA_BUILD_DIR chooses the build directory (default: build, as run.sh uses).
 set -euo pipefail
@@ -47,5 +49,8 @@ shoot "" --screenshot "$out/main-window.png"
 shoot 'Minta=" 2"' --demo --start continuous --screenshot "$out/continuous.png" --after 2530
 shoot 'Minta=" 2"' --demo --start triggered --screenshot "$out/triggered.png" --after-capture
 shoot "" --screenshot-calculator "$out/calculator.png"
+# The first capture becomes the reference; the second is shown beside it.
+shoot "" --demo --screenshot-analysis "$out/analysis.png"
 
-ls -l "$out"/main-window.png "$out"/continuous.png "$out"/triggered.png "$out"/calculator.png
+ls -l "$out"/main-window.png "$out"/continuous.png "$out"/triggered.png "$out"/calculator.png \
+    "$out"/analysis.png

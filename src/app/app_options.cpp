@@ -17,6 +17,8 @@ AppOptions AppOptions::parse(const QStringList &args)
         QStringLiteral("screenshot"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption calculatorScreenshot(
         QStringLiteral("screenshot-calculator"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption analysisScreenshot(
+        QStringLiteral("screenshot-analysis"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N=DEVICE"));
     const QCommandLineOption demo(QStringLiteral("demo"), QString());
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("MODE"));
@@ -27,6 +29,7 @@ AppOptions AppOptions::parse(const QStringList &args)
     const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("DIR"));
     parser.addOptions({ versionOption, screenshot, calculatorScreenshot, port, demo, start, after,
         afterCapture, statsEvery, record });
+    parser.addOption(analysisScreenshot);
 
     if (!parser.parse(args)) {
         options.error = parser.errorText();
@@ -53,6 +56,11 @@ AppOptions AppOptions::parse(const QStringList &args)
     options.calculatorScreenshotFile = parser.value(calculatorScreenshot);
     if (parser.isSet(calculatorScreenshot) && options.calculatorScreenshotFile.isEmpty()) {
         options.error = QStringLiteral("--screenshot-calculator needs a file name");
+        return options;
+    }
+    options.analysisScreenshotFile = parser.value(analysisScreenshot);
+    if (parser.isSet(analysisScreenshot) && options.analysisScreenshotFile.isEmpty()) {
+        options.error = QStringLiteral("--screenshot-analysis needs a file name");
         return options;
     }
     // Checked against the port map, which knows what a device may be.
@@ -94,6 +102,14 @@ AppOptions AppOptions::parse(const QStringList &args)
         options.error = QStringLiteral("--record needs a folder");
         return options;
     }
+    // The analysis window is drawn from captures, so it arms the triggered mode itself.
+    if (!options.analysisScreenshotFile.isEmpty()) {
+        if (options.start == StartMode::Continuous) {
+            options.error = QStringLiteral("--screenshot-analysis captures in triggered mode");
+            return options;
+        }
+        options.start = StartMode::Triggered;
+    }
     options.screenshotAfterCapture = parser.isSet(afterCapture);
     if ((parser.isSet(after) || options.screenshotAfterCapture)
         && options.screenshotFile.isEmpty()) {
@@ -119,6 +135,11 @@ QString AppOptions::usage()
         "  --screenshot-calculator FILE\n"
         "                         Render the rotation calculator as it opens and save it as\n"
         "                         a PNG file; exit unless --screenshot is given too.\n"
+        "  --screenshot-analysis FILE\n"
+        "                         Start the triggered mode, set the first transient captured\n"
+        "                         as a reference, render the transient analysis window with\n"
+        "                         the second and its cursors, save it as a PNG file and exit\n"
+        "                         (at most a minute; --demo captures from the simulated drive).\n"
         "  --port N=DEVICE        Use DEVICE for port number N (1..255); may be repeated.\n"
         "                         DEVICE is a device path, or 'sim' for the built-in\n"
         "                         simulated drive.\n"
@@ -146,6 +167,8 @@ AppOptions::Platform AppOptions::platformFor(bool hasDisplay, bool platformChose
 {
     if (hasDisplay || platformChosen)
         return Platform::AsIs;
-    return screenshotFile.isEmpty() && calculatorScreenshotFile.isEmpty() ? Platform::NoDisplay
-                                                                          : Platform::Offscreen;
+    return screenshotFile.isEmpty() && calculatorScreenshotFile.isEmpty()
+            && analysisScreenshotFile.isEmpty()
+        ? Platform::NoDisplay
+        : Platform::Offscreen;
 }

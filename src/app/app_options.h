@@ -1,6 +1,6 @@
 // The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --record DIR,
-// --screenshot FILE with its timing, --screenshot-calculator FILE, --help and --version, and
-// whether the program can run at all where no display is available.
+// --screenshot FILE with its timing, --screenshot-calculator FILE, --screenshot-analysis FILE,
+// --help and --version, and whether the program can run at all where no display is available.
 #pragma once
 
 #include <QString>
@@ -12,6 +12,8 @@ struct AppOptions
 
     QString screenshotFile; // empty: run interactively
     QString calculatorScreenshotFile; // the rotation calculator as it opens; empty: none
+    // The analysis window after two triggered captures, the first as a reference; empty: none.
+    QString analysisScreenshotFile;
     int screenshotAfterMs = 0; // how long to let the window run before the screenshot
     bool screenshotAfterCapture = false; // take it once the first transient has been drawn
     QStringList portOptions; // the N=DEVICE texts, in the order given

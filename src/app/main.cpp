@@ -1,5 +1,6 @@
 // The Velmora Servo Monitor program: one shared state, the port map, the prompts, the stored
 // settings and the main window.
+#include "app/analysis_screenshot.h"
 #include "app/app_options.h"
 #include "core/app_version.h"
 #include "core/module_state.h"
@@ -89,7 +90,7 @@ int main(int argc, char *argv[])
             complain(QStringLiteral("cannot write %1").arg(options.calculatorScreenshotFile));
             return 1;
         }
-        if (options.screenshotFile.isEmpty())
+        if (options.screenshotFile.isEmpty() && options.analysisScreenshotFile.isEmpty())
             return 0;
     }
 
@@ -134,6 +135,9 @@ int main(int argc, char *argv[])
         QObject::connect(recorder, &TransientRecorder::writeFailed, &window, complain);
     }
     window.show();
+
+    if (!options.analysisScreenshotFile.isEmpty())
+        shootTransientAnalysis(window, options.analysisScreenshotFile, complain);
 
     if (options.start != AppOptions::StartMode::None) {
         // As the user would: choose the mode's option (its handler runs), then press Start.

@@ -1,6 +1,7 @@
 // The main window's design fix-ups, start-up, shut-down, About box, port list and CPU saver.
 #include "ui/folap.h"
 
+#include "capture/transient_history.h"
 #include "core/app_title.h"
 #include "core/app_version.h"
 #include "core/module_state.h"
@@ -12,6 +13,7 @@
 #include "ui/form_design.h"
 #include "ui/print_surface.h"
 #include "ui/szamolo.h"
+#include "ui/transient_analysis.h"
 #include "ui_folap.h"
 
 #include <QCloseEvent>
@@ -33,14 +35,21 @@ Folap::Folap(ModuleState &state, SerialControl::DeviceFactory factory, const Por
     , m_state(state)
     , m_prompts(prompts)
     , m_session(new CaptureSession(std::move(factory), this))
+    , m_history(new TransientHistory(this))
 {
+    // A copy of the port map names the device behind each capture's port.
+    m_history->follow(*m_session, [ports](int port) { return ports.device(port); });
     m_ui->setupUi(this);
     applyDesign();
     wireHandlers();
     Form_Load(ports, stored);
 }
 
-Folap::~Folap() = default;
+// The analysis window shows the history, which as the older child would go first.
+Folap::~Folap()
+{
+    delete m_analysis;
+}
 
 ChartSurface *Folap::Rajz() const
 {
@@ -89,6 +98,7 @@ void Folap::wireHandlers()
 {
     connect(m_ui->Nev, &QAction::triggered, this, &Folap::Nev_Click);
     connect(m_ui->Ford, &QAction::triggered, this, &Folap::Ford_Click);
+    connect(m_ui->Analysis, &QAction::triggered, this, &Folap::Analysis_Click);
     connect(m_ui->Portok, &QComboBox::currentIndexChanged, this, &Folap::Portok_Click);
     connect(m_ui->Csok, &QCheckBox::toggled, this, &Folap::Csok_Click);
 
@@ -169,6 +179,15 @@ void Folap::Ford_Click()
 {
     Szamolo dialog(m_state, this);
     dialog.exec();
+}
+
+void Folap::Analysis_Click()
+{
+    if (!m_analysis)
+        m_analysis = new TransientAnalysis(*m_history, m_prompts, this);
+    m_analysis->show();
+    m_analysis->raise();
+    m_analysis->activateWindow();
 }
 
 // ---- Port list and CPU saver ----

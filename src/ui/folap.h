@@ -2,7 +2,8 @@
 // The capture logic lives in its CaptureSession; the window forwards each control's event to it
 // and applies what it reports. Handlers are named after the control and the event
 // (Portok_Click, Csok_Click...); each group lives in its own source file:
-//   folap.cpp            start-up, About, calculator, shut-down, port list, CPU saver
+//   folap.cpp            start-up, About, calculator, analysis window, shut-down, port list,
+//                        CPU saver
 //   folap_capture.cpp    the mode options, the Start / Stop buttons and what the session reports
 //   folap_transient.cpp  magnifier, pen colours, clearing, picture save and load
 // Every group connects its controls in wireHandlers() (folap.cpp).
@@ -22,6 +23,8 @@ class Folap;
 class ChartSurface;
 class PortMap;
 class PrintSurface;
+class TransientAnalysis;
+class TransientHistory;
 class UserPrompts;
 struct ModuleState;
 
@@ -54,6 +57,10 @@ public:
     quint64 samplesShown() const { return m_session->samplesShown(); }
     // Transients captured and drawn since the window opened.
     quint64 capturesDrawn() const { return m_session->capturesDrawn(); }
+    // This run's captures, kept from start-up whether or not the analysis window is open.
+    TransientHistory &transientHistory() const { return *m_history; }
+    // The analysis window, made at its first opening; null until then.
+    TransientAnalysis *transientAnalysis() const { return m_analysis; }
 
     // ---- Serial operations (the session's) ----
     using StartVariant = CaptureSession::StartVariant;
@@ -68,6 +75,8 @@ public Q_SLOTS:
     // ---- Menu and port list (folap.cpp) ----
     void Nev_Click();
     void Ford_Click();
+    // Opens the analysis window, or raises it when it is open already.
+    void Analysis_Click();
     void Portok_Click();
 
     // ---- Capture modes (folap.cpp / folap_capture.cpp) ----
@@ -127,4 +136,6 @@ private:
     ModuleState &m_state;
     UserPrompts &m_prompts;
     CaptureSession *m_session;
+    TransientHistory *m_history;
+    TransientAnalysis *m_analysis = nullptr;
 };

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void statsPeriodIsParsed();
     void calculatorScreenshotIsParsed_data();
     void calculatorScreenshotIsParsed();
+    void analysisScreenshotArmsTheTriggeredMode_data();
+    void analysisScreenshotArmsTheTriggeredMode();
     void platformDependsOnDisplayAndScreenshot_data();
     void platformDependsOnDisplayAndScreenshot();
 };
@@ -159,6 +161,32 @@ void TestAppOptions::calculatorScreenshotIsParsed()
     QCOMPARE(options.calculatorScreenshotFile, calculator);
     QCOMPARE(options.screenshotFile, window);
     // Either picture can be drawn where there is no display.
+    QCOMPARE(options.platformFor(false, false), AppOptions::Platform::Offscreen);
+}
+
+void TestAppOptions::analysisScreenshotArmsTheTriggeredMode_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("file"); // empty: refused
+    QTest::newRow("alone") << QStringList { "--screenshot-analysis", "a.png" } << "a.png";
+    QTest::newRow("triggered asked for too")
+        << QStringList { "--start", "triggered", "--screenshot-analysis=a.png" } << "a.png";
+    QTest::newRow("continuous cannot capture")
+        << QStringList { "--screenshot-analysis", "a.png", "--start", "continuous" } << "";
+    QTest::newRow("without file") << QStringList { "--screenshot-analysis=" } << "";
+}
+
+void TestAppOptions::analysisScreenshotArmsTheTriggeredMode()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, file);
+    args.prepend(QStringLiteral("velmora-monitor"));
+    const AppOptions options = AppOptions::parse(args);
+    QCOMPARE(options.error.isEmpty(), !file.isEmpty());
+    if (file.isEmpty())
+        return;
+    QCOMPARE(options.analysisScreenshotFile, file);
+    QCOMPARE(options.start, AppOptions::StartMode::Triggered);
     QCOMPARE(options.platformFor(false, false), AppOptions::Platform::Offscreen);
 }
 

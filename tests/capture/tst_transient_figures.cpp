@@ -11,21 +11,6 @@
 
 namespace {
 
-// The drive's pairs for the samples: 128 or 129 and the value byte, two zeros when missing.
-QByteArray bytesOf(const QList<TransientSample> &samples)
-{
-    QByteArray bytes;
-    for (const TransientSample &s : samples) {
-        if (s.kind == SampleKind::Missing)
-            bytes.append(2, '\0');
-        else if (s.kind == SampleKind::OverSpin || s.deviation < 0)
-            bytes.append(char(129)).append(char(s.isValid() ? 256 + s.deviation : 0));
-        else
-            bytes.append(char(128)).append(char(s.deviation));
-    }
-    return bytes;
-}
-
 // After a rise to sample 6, 160 * 2^(-i/6) * cos(pi i / 6) rounded: 12 samples a period (480
 // Hz), halving every half-cycle, so zeta = ln 2 / sqrt(pi^2 + ln^2 2). Its peaks 160, -80, 40,
 // -20, 10 fall on samples, and it ends at its sixth zero (i = 33), below the drive's resolution.

@@ -38,7 +38,7 @@ private Q_SLOTS:
     void scaleLabelsSizeThemselvesToTheirText();
     void saveButtonIsDrawnAboveThePictureFrame();
     void windowHasAFixedClientAreaUnderTheMenu();
-    void toolsMenuOffersTheCalculatorAndTheAboutBox();
+    void toolsMenuOffersTheCalculatorTheAnalysisAndTheAboutBox();
     void aboutBoxNamesTheProgramAndItsNeeds();
     void calculatorOpensModallyOverTheWindow();
 };
@@ -346,7 +346,7 @@ void TestFolapStartup::windowHasAFixedClientAreaUnderTheMenu()
     QVERIFY(w.windowIcon().availableSizes().contains(QSize(16, 16)));
 }
 
-void TestFolapStartup::toolsMenuOffersTheCalculatorAndTheAboutBox()
+void TestFolapStartup::toolsMenuOffersTheCalculatorTheAnalysisAndTheAboutBox()
 {
     FolapHarness h;
     Folap &w = h.start();
@@ -356,13 +356,15 @@ void TestFolapStartup::toolsMenuOffersTheCalculatorAndTheAboutBox()
     QCOMPARE(szam->objectName(), QStringLiteral("Szam"));
     QCOMPARE(szam->title(), QStringLiteral("Tools"));
     const QList<QAction *> items = szam->actions();
-    QCOMPARE(items.size(), 3);
+    QCOMPARE(items.size(), 4);
     QCOMPARE(items[0]->objectName(), QStringLiteral("Ford"));
     QCOMPARE(items[0]->text(), QStringLiteral("Revolutions (rpm)"));
-    QCOMPARE(items[1]->objectName(), QStringLiteral("vonal"));
-    QVERIFY(items[1]->isSeparator());
-    QCOMPARE(items[2]->objectName(), QStringLiteral("Nev"));
-    QCOMPARE(items[2]->text(), QStringLiteral("About"));
+    QCOMPARE(items[1]->objectName(), QStringLiteral("Analysis"));
+    QCOMPARE(items[1]->text(), QStringLiteral("Transient analysis..."));
+    QCOMPARE(items[2]->objectName(), QStringLiteral("vonal"));
+    QVERIFY(items[2]->isSeparator());
+    QCOMPARE(items[3]->objectName(), QStringLiteral("Nev"));
+    QCOMPARE(items[3]->text(), QStringLiteral("About"));
 }
 
 void TestFolapStartup::aboutBoxNamesTheProgramAndItsNeeds()

@@ -1,0 +1,56 @@
+// The analysis window's screenshot.
+#include "app/analysis_screenshot.h"
+
+#include "capture/transient_history.h"
+#include "ui/folap.h"
+#include "ui/transient_analysis.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace {
+
+constexpr int kWaitMs = 60000;
+// Long enough for the chart's deferred layout after the last change.
+constexpr int kSettleMs = 300;
+// Where B goes when the capture rings less than a period.
+constexpr double kCursorSpanMs = 10;
+
+} // namespace
+
+void shootTransientAnalysis(
+    Folap &window, const QString &file, std::function<void(const QString &)> complain)
+{
+    window.Analysis_Click();
+    TransientAnalysis *analysis = window.transientAnalysis();
+    TransientHistory &history = window.transientHistory();
+    QObject::connect(
+        &history, &TransientHistory::captureAdded, analysis, [analysis, &history, file, complain] {
+            if (history.count() == 1) {
+                analysis->setAsReference();
+                return;
+            }
+            if (history.count() != 2)
+                return;
+            // One period of the ringing, from its first extreme to the next of the same sign;
+            // from the peak on when it rings less.
+            const TransientFigures &f = history.at(0).figures;
+            if (f.extremes.size() > 3) {
+                analysis->placeCursors(
+                    f.timeMs(f.extremes.at(1).index), f.timeMs(f.extremes.at(3).index));
+            } else {
+                const double a = f.peak ? f.timeMs(f.peak->index) : 0;
+                analysis->placeCursors(a, a + kCursorSpanMs);
+            }
+            QTimer::singleShot(kSettleMs, analysis, [analysis, file, complain] {
+                const bool saved = analysis->grab().save(file, "PNG");
+                if (!saved)
+                    complain(QStringLiteral("cannot write %1").arg(file));
+                QCoreApplication::exit(saved ? 0 : 1);
+            });
+        });
+    QTimer::singleShot(kWaitMs, analysis, [complain] {
+        complain(QStringLiteral("fewer than two transients were captured within a minute"));
+        QCoreApplication::exit(1);
+    });
+}

@@ -1,0 +1,512 @@
+// The transient analysis window.
+#include "ui/transient_analysis.h"
+
+#include "capture/transient_chart_scale.h"
+#include "capture/transient_figures.h"
+#include "core/app_title.h"
+#include "core/user_prompts.h"
+#include "files/transient_csv.h"
+#include "ui/form_design.h"
+#include "ui/transient_chart_view.h"
+#include "ui_transient_analysis.h"
+
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QPixmap>
+#include <QScatterSeries>
+#include <QSignalBlocker>
+
+#include <iterator>
+
+namespace {
+
+const QColor kShownColor(0x1f, 0x4e, 0x9c);
+const QColor kBandColor(0x80, 0x80, 0x80);
+const QColor kOverSpinColor(0xd0, 0x20, 0x20);
+// One per reference slot, apart from the shown capture's blue and from each other.
+const QColor kReferenceColors[TransientReferences::kMaxReferences]
+    = { QColor(0xe6, 0x7e, 0x00), QColor(0x2c, 0xa0, 0x2c), QColor(0x94, 0x67, 0xbd),
+          QColor(0x8c, 0x56, 0x4b), QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf),
+          QColor(0xbc, 0xbd, 0x22), QColor(0x7f, 0x7f, 0x7f) };
+// Over-spin samples carry no deviation; they are marked along the top of the chart.
+constexpr double kOverSpinMarkSteps = 250;
+
+// Where a button keeps its form's tool tip while a full reference list replaces it.
+const char kFormToolTip[] = "formToolTip";
+
+const QStringList kCsvFilters
+    = { QStringLiteral("Transient CSV (*.csv)"), QStringLiteral("All files (*)") };
+
+struct Definition
+{
+    const char *name; // the caption's and the value's objectName without "Caption" / "Value"
+    const char *text;
+};
+
+// What each figure means, shown as the tooltip of its caption and value and in the
+// Definitions tab. Only valid samples count; missing and over-spin samples are passed over
+// while time runs on through them.
+const Definition kDefinitions[] = {
+    { "trigger",
+        "The first valid sample beyond 20 steps either way (the drive's limit). Times count from "
+        "it; without one they count from the first sample and no settling time is given." },
+    { "peak", "The sample with the largest |e|, the first of equals, with its sign." },
+    { "peakTime", "When the peak came, from the trigger." },
+    { "overshoot",
+        "After the peak, the sample of the opposite sign with the largest |e| (the first of "
+        "equals): its value, 100 \u00b7 |overshoot| / |peak| %, and its time. None when no "
+        "such sample follows." },
+    { "settle",
+        "From the trigger to the first sample from which every later valid sample stays within "
+        "\u00b110 steps (the dashed band; \u00b110 itself is inside). \"not settled\" when the "
+        "last valid sample is outside the band." },
+    { "ring",
+        "Walking on from the peak with a sign state that starts as the peak's sign, a crossing "
+        "is a sample at or below \u22123 steps while the state is positive, or at or above +3 "
+        "while it is negative; each crossing flips the state. With n \u2265 3 crossings at "
+        "times c1 \u2026 cn: f = (n \u2212 1) \u00b7 1000 / (2 \u00b7 (cn \u2212 c1)) Hz, "
+        "times in ms." },
+    { "damping",
+        "Half-cycle extremes: A0 is the peak, Ak the largest |e| from crossing k up to (not "
+        "including) crossing k + 1. \u03b4 is the mean of ln(|Ak| / |Ak+1|) over the "
+        "consecutive pairs, \u03b6 = \u03b4 / \u221a(\u03c0\u00b2 + \u03b4\u00b2), negative "
+        "when the ringing grows. None with fewer than two extremes." },
+    { "mean", "The mean of e over the valid samples." },
+    { "rms", "The root mean square of e over the valid samples." },
+    { "overSpin", "Samples in which the drive signalled over-spin; they carry no deviation." },
+    { "samples", "Samples with a deviation, and pairs that did not start with a marker byte." },
+};
+
+const char kRounding[] = "Rounded for display only, half away from zero: times to 0.001 ms, "
+                         "frequency to 0.1 Hz, \u03b6 to 0.001, percent to 0.1, mean and RMS to "
+                         "0.01 steps. The files carry the same rounding.";
+const char kSampling[]
+    = "The drive sends one sample every 2 bytes at 11 520 bytes/s: one every 1000/5760 ms "
+      "(0.174 ms). Only valid samples count in the figures; missing and over-spin samples are "
+      "passed over while time runs on through them, and the chart's line bridges them.";
+
+QPixmap swatch(const QColor &color)
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(color);
+    return pixmap;
+}
+
+QLineSeries *bandLine(double steps)
+{
+    auto *line = new QLineSeries;
+    line->setPen(QPen(kBandColor, 1, Qt::DashLine));
+    line->setProperty("steps", steps);
+    return line;
+}
+
+} // namespace
+
+TransientAnalysis::TransientAnalysis(
+    TransientHistory &history, UserPrompts &prompts, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_ui(std::make_unique<Ui::TransientAnalysis>())
+    , m_history(history)
+    , m_prompts(prompts)
+    , m_shownSeries(new QLineSeries)
+    , m_overSpinSeries(new QScatterSeries)
+    , m_bandHigh(bandLine(kSettleBandSteps))
+    , m_bandLow(bandLine(-kSettleBandSteps))
+{
+    m_ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Transient analysis - ") + QLatin1String(kApplicationTitle));
+    FormDesign::setIcon(this, QStringLiteral(":/ui/velmora_icon_16.png"),
+        QStringLiteral(":/ui/velmora_icon_32.png"));
+    m_ui->topSplitter->setStretchFactor(0, 1);
+    m_ui->verticalSplitter->setStretchFactor(0, 1);
+    m_ui->verticalSplitter->setSizes({ 520, 150 });
+
+    m_ui->historyTable->setModel(&m_history);
+    m_ui->historyTable->verticalHeader()->setDefaultSectionSize(
+        m_ui->historyTable->fontMetrics().height() + 4);
+
+    m_shownSeries->setPen(QPen(kShownColor, 1.5));
+    m_overSpinSeries->setName(QStringLiteral("over-spin"));
+    m_overSpinSeries->setColor(kOverSpinColor);
+    m_overSpinSeries->setBorderColor(kOverSpinColor);
+    m_overSpinSeries->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+    m_overSpinSeries->setMarkerSize(5);
+    m_bandHigh->setName(QStringLiteral("\u00b110 steps"));
+    m_ui->chartView->addSeries(m_bandHigh);
+    m_ui->chartView->addSeries(m_bandLow, false);
+
+    for (QPushButton *button : { m_ui->setReferenceButton, m_ui->loadCsvButton })
+        button->setProperty(kFormToolTip, button->toolTip());
+    // The boxes' letters in their lines' colours.
+    for (const auto &[caption, cursor] :
+        { std::pair { m_ui->cursorACaption, TransientChartView::Cursor::A },
+            std::pair { m_ui->cursorBCaption, TransientChartView::Cursor::B } }) {
+        QPalette palette = caption->palette();
+        palette.setColor(QPalette::WindowText, TransientChartView::cursorColor(cursor));
+        caption->setPalette(palette);
+        QFont font = caption->font();
+        font.setBold(true);
+        caption->setFont(font);
+    }
+
+    applyDefinitions();
+    wireHandlers();
+    rebuildSeries();
+    showNewest();
+}
+
+TransientAnalysis::~TransientAnalysis() = default;
+
+void TransientAnalysis::wireHandlers()
+{
+    connect(&m_history, &TransientHistory::captureAdded, this, &TransientAnalysis::showNewest);
+    connect(m_ui->historyTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &TransientAnalysis::showSelectedRow);
+    connect(m_ui->resetZoomButton, &QPushButton::clicked, m_ui->chartView,
+        &TransientChartView::resetZoom);
+    connect(
+        m_ui->setReferenceButton, &QPushButton::clicked, this, &TransientAnalysis::setAsReference);
+    connect(m_ui->loadCsvButton, &QPushButton::clicked, this, &TransientAnalysis::loadCsv);
+    connect(m_ui->removeReferenceButton, &QPushButton::clicked, this,
+        &TransientAnalysis::removeReference);
+    connect(m_ui->exportCsvButton, &QPushButton::clicked, this, &TransientAnalysis::exportCsv);
+    connect(
+        m_ui->exportHistoryButton, &QPushButton::clicked, this, &TransientAnalysis::exportHistory);
+    connect(m_ui->copyFiguresButton, &QPushButton::clicked, this, &TransientAnalysis::copyFigures);
+    connect(m_ui->definitionsButton, &QToolButton::clicked, this,
+        [this] { m_ui->bottomTabs->setCurrentWidget(m_ui->definitionsTab); });
+    connect(m_ui->referenceList, &QListWidget::currentRowChanged, this,
+        &TransientAnalysis::updateControls);
+
+    connect(m_ui->cursorASpin, &QDoubleSpinBox::valueChanged, this, [this](double ms) {
+        m_cursorA = ms;
+        updateCursors();
+    });
+    connect(m_ui->cursorBSpin, &QDoubleSpinBox::valueChanged, this, [this](double ms) {
+        m_cursorB = ms;
+        updateCursors();
+    });
+    connect(m_ui->chartView, &TransientChartView::cursorDragged, this,
+        [this](TransientChartView::Cursor which, double ms) {
+            (which == TransientChartView::Cursor::A ? m_cursorA : m_cursorB) = ms;
+            updateCursors();
+        });
+}
+
+void TransientAnalysis::applyDefinitions()
+{
+    QString html = QStringLiteral("<dl>");
+    for (const Definition &d : kDefinitions) {
+        const QString text = QString::fromUtf8(d.text);
+        auto *caption = findChild<QLabel *>(QLatin1String(d.name) + QStringLiteral("Caption"));
+        auto *value = findChild<QLabel *>(QLatin1String(d.name) + QStringLiteral("Value"));
+        Q_ASSERT(caption && value);
+        caption->setToolTip(text);
+        value->setToolTip(text);
+        html += QStringLiteral("<dt><b>%1</b></dt><dd>%2</dd>")
+                    .arg(caption->text().toHtmlEscaped(), text.toHtmlEscaped());
+    }
+    html += QStringLiteral("</dl><p>%1</p><p>%2</p>")
+                .arg(QString::fromUtf8(kRounding).toHtmlEscaped(),
+                    QString::fromUtf8(kSampling).toHtmlEscaped());
+    m_ui->definitionsText->setHtml(html);
+}
+
+// ---- Which capture is shown ----
+
+void TransientAnalysis::showNewest()
+{
+    if (m_history.count() == 0) {
+        updateControls();
+        return;
+    }
+    m_ui->historyTable->resizeColumnsToContents();
+    // Selecting the row shows it; a row already selected is shown again.
+    if (m_ui->historyTable->selectionModel()->isRowSelected(0, QModelIndex()))
+        showSelectedRow();
+    else
+        m_ui->historyTable->selectRow(0);
+}
+
+void TransientAnalysis::showSelectedRow()
+{
+    const QModelIndexList rows = m_ui->historyTable->selectionModel()->selectedRows();
+    if (!rows.isEmpty())
+        showEntry(m_history.at(rows.constFirst().row()));
+    updateControls();
+}
+
+void TransientAnalysis::showEntry(const TransientHistory::Entry &entry)
+{
+    m_shown = entry;
+    const TransientFigureTexts texts = transientFigureTexts(entry.figures);
+    const std::pair<QLabel *, const QString *> values[] = {
+        { m_ui->triggerValue, &texts.trigger },
+        { m_ui->peakValue, &texts.peak },
+        { m_ui->peakTimeValue, &texts.peakTime },
+        { m_ui->overshootValue, &texts.overshoot },
+        { m_ui->settleValue, &texts.settle },
+        { m_ui->ringValue, &texts.ring },
+        { m_ui->dampingValue, &texts.damping },
+        { m_ui->meanValue, &texts.mean },
+        { m_ui->rmsValue, &texts.rms },
+        { m_ui->overSpinValue, &texts.overSpin },
+        { m_ui->samplesValue, &texts.samples },
+    };
+    for (const auto &[label, text] : values)
+        label->setText(*text);
+    m_ui->shownLabel->setText(QStringLiteral("Shown: ") + transientCaptureLabel(entry.capture));
+
+    const QList<QPointF> points = transientChartPoints(entry.capture.samples);
+    m_shownSeries->replace(points);
+    m_shownSeries->setName(QStringLiteral("shown: ") + transientCaptureLabel(entry.capture));
+    QList<QPointF> marks;
+    for (const double ms : transientOverSpinTimes(entry.capture.samples))
+        marks.append(QPointF(ms, kOverSpinMarkSteps));
+    m_overSpinSeries->replace(marks);
+
+    if (!m_cursorsPlaced) {
+        m_cursorsPlaced = true;
+        m_cursorA = 0;
+        m_cursorB = entry.figures.peak ? entry.figures.timeMs(entry.figures.peak->index) : 0;
+    }
+    rebuildSeries();
+}
+
+// ---- References ----
+
+void TransientAnalysis::setAsReference()
+{
+    if (m_shown)
+        addReference(m_shown->capture, transientCaptureLabel(m_shown->capture));
+}
+
+void TransientAnalysis::loadCsv()
+{
+    if (m_references.isFull())
+        return;
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Open;
+    request.title = QStringLiteral("Load a capture as a reference");
+    request.nameFilters = kCsvFilters;
+    const QString path = m_prompts.askFileName(this, request);
+    if (path.isEmpty())
+        return;
+    const TransientCsvRead read = readTransientCsv(path);
+    if (!read.capture) {
+        reportProblem(read.error);
+        return;
+    }
+    addReference(*read.capture, QFileInfo(path).fileName());
+}
+
+void TransientAnalysis::addReference(const TransientCapture &capture, const QString &name)
+{
+    if (!m_references.add(capture, name))
+        return;
+    rebuildSeries();
+    m_ui->referenceList->setCurrentRow(m_references.count() - 1);
+    updateControls();
+}
+
+void TransientAnalysis::removeReference()
+{
+    const int row = m_ui->referenceList->currentRow();
+    if (row < 0)
+        return;
+    m_references.remove(row);
+    rebuildSeries();
+    m_ui->referenceList->setCurrentRow(std::min(row, m_references.count() - 1));
+    updateControls();
+}
+
+// References behind the shown capture, so it is drawn last; the scale covers them all.
+void TransientAnalysis::rebuildSeries()
+{
+    TransientChartView *view = m_ui->chartView;
+    QChart *chart = view->chart();
+    for (QLineSeries *series : std::as_const(m_referenceSeries)) {
+        chart->removeSeries(series);
+        delete series;
+    }
+    m_referenceSeries.clear();
+    for (QAbstractSeries *series : { static_cast<QAbstractSeries *>(m_shownSeries),
+             static_cast<QAbstractSeries *>(m_overSpinSeries) }) {
+        if (chart->series().contains(series))
+            chart->removeSeries(series);
+    }
+
+    QList<QList<TransientSample>> drawn;
+    {
+        // Refilled as it was, the selection kept.
+        const QSignalBlocker quiet(m_ui->referenceList);
+        const int current = m_ui->referenceList->currentRow();
+        m_ui->referenceList->clear();
+        for (const TransientReferences::Reference &reference : m_references.all()) {
+            const QColor color = kReferenceColors[reference.colour];
+            auto *series = new QLineSeries;
+            series->setName(QStringLiteral("reference: ") + reference.name);
+            series->setPen(QPen(color, 1.5, Qt::DashLine));
+            series->replace(transientChartPoints(reference.capture.samples));
+            view->addSeries(series);
+            m_referenceSeries.append(series);
+            drawn.append(reference.capture.samples);
+            m_ui->referenceList->addItem(new QListWidgetItem(swatch(color), reference.name));
+        }
+        m_ui->referenceList->setCurrentRow(std::min(current, m_references.count() - 1));
+    }
+    m_ui->bottomTabs->setTabText(m_ui->bottomTabs->indexOf(m_ui->referencesTab),
+        QStringLiteral("References (%1 of %2)")
+            .arg(m_references.count())
+            .arg(TransientReferences::kMaxReferences));
+
+    // Always on the chart, which owns them; empty before the first capture.
+    view->addSeries(m_shownSeries, m_shown.has_value());
+    view->addSeries(m_overSpinSeries, m_overSpinSeries->count() > 0);
+    if (m_shown)
+        drawn.append(m_shown->capture.samples);
+
+    const TransientChartScale scale = transientChartScale(drawn);
+    for (QLineSeries *band : { m_bandHigh, m_bandLow }) {
+        const double steps = band->property("steps").toDouble();
+        band->replace({ QPointF(scale.minMs, steps), QPointF(scale.maxMs, steps) });
+    }
+    for (QDoubleSpinBox *spin : { m_ui->cursorASpin, m_ui->cursorBSpin }) {
+        const QSignalBlocker quiet(spin);
+        spin->setRange(scale.minMs, scale.maxMs);
+        spin->setSingleStep(kTransientSamplePeriodMs);
+    }
+    view->setFullScale(scale);
+    updateCursors();
+    updateControls();
+}
+
+// ---- Cursors ----
+
+void TransientAnalysis::placeCursors(double aMs, double bMs)
+{
+    m_cursorsPlaced = true;
+    m_cursorA = aMs;
+    m_cursorB = bMs;
+    updateCursors();
+}
+
+void TransientAnalysis::updateCursors()
+{
+    std::optional<CursorStatistics> statistics;
+    if (m_shown) {
+        statistics = cursorStatistics(
+            m_shown->capture.samples, m_shown->figures.timeOrigin(), m_cursorA, m_cursorB);
+        // Snapped to their samples, so what the lines and the boxes say is what was measured.
+        m_cursorA = statistics->tAms;
+        m_cursorB = statistics->tBms;
+    }
+    m_ui->chartView->setCursorTime(TransientChartView::Cursor::A, m_cursorA);
+    m_ui->chartView->setCursorTime(TransientChartView::Cursor::B, m_cursorB);
+    for (const auto &[spin, ms] : { std::pair { m_ui->cursorASpin, m_cursorA },
+             std::pair { m_ui->cursorBSpin, m_cursorB } }) {
+        const QSignalBlocker quiet(spin);
+        spin->setValue(ms);
+    }
+
+    const CursorTexts texts = statistics ? cursorTexts(*statistics) : CursorTexts();
+    const std::pair<QLabel *, const QString *> values[] = {
+        { m_ui->tAValue, &texts.tA },
+        { m_ui->tBValue, &texts.tB },
+        { m_ui->deltaTValue, &texts.deltaT },
+        { m_ui->inverseDeltaTValue, &texts.inverseDeltaT },
+        { m_ui->eAValue, &texts.eA },
+        { m_ui->eBValue, &texts.eB },
+        { m_ui->deltaEValue, &texts.deltaE },
+        { m_ui->cursorMinValue, &texts.min },
+        { m_ui->cursorMaxValue, &texts.max },
+        { m_ui->cursorMeanValue, &texts.mean },
+        { m_ui->cursorRmsValue, &texts.rms },
+    };
+    for (const auto &[label, text] : values)
+        label->setText(text->isEmpty() ? noFigureText() : *text);
+}
+
+// ---- Files and the clipboard ----
+
+void TransientAnalysis::exportCsv()
+{
+    if (!m_shown)
+        return;
+    const QString path = askSavePath(QStringLiteral("Export the shown capture"),
+        transientCsvFileName(m_shown->capture.capturedAt));
+    if (path.isEmpty())
+        return;
+    const QString error = writeTransientCsv(path, m_shown->capture);
+    if (!error.isEmpty())
+        reportProblem(error);
+}
+
+// Oldest first, as the history file that records a run grows.
+void TransientAnalysis::exportHistory()
+{
+    if (m_history.count() == 0)
+        return;
+    const QString path
+        = askSavePath(QStringLiteral("Export the history"), QStringLiteral("history.csv"));
+    if (path.isEmpty())
+        return;
+    QByteArrayList rows;
+    for (int row = m_history.count() - 1; row >= 0; --row)
+        rows.append(transientHistoryRow(m_history.at(row).capture, QString()));
+    const QString error = writeTransientHistory(path, rows);
+    if (!error.isEmpty())
+        reportProblem(error);
+}
+
+void TransientAnalysis::copyFigures()
+{
+    if (m_shown)
+        QGuiApplication::clipboard()->setText(
+            transientFiguresClipboardText(transientFigureTexts(m_shown->figures)));
+}
+
+QString TransientAnalysis::askSavePath(const QString &title, const QString &proposed)
+{
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.title = title;
+    request.nameFilters = kCsvFilters;
+    request.fileName = proposed;
+    request.defaultSuffix = QStringLiteral("csv");
+    const QString path = m_prompts.askFileName(this, request);
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return path;
+    const QString question
+        = QStringLiteral("%1 already exists.\nReplace it?").arg(QFileInfo(path).fileName());
+    return m_prompts.message(
+               this, question, UserPrompts::Icon::Question, UserPrompts::Buttons::OkCancel)
+            == UserPrompts::Answer::Ok
+        ? path
+        : QString();
+}
+
+void TransientAnalysis::reportProblem(const QString &text)
+{
+    m_prompts.message(this, text, UserPrompts::Icon::Critical, UserPrompts::Buttons::Ok);
+}
+
+void TransientAnalysis::updateControls()
+{
+    const bool full = m_references.isFull();
+    const QString fullTip = QStringLiteral("%1 references at most: remove one first")
+                                .arg(TransientReferences::kMaxReferences);
+    m_ui->setReferenceButton->setEnabled(m_shown.has_value() && !full);
+    m_ui->loadCsvButton->setEnabled(!full);
+    for (QPushButton *button : { m_ui->setReferenceButton, m_ui->loadCsvButton })
+        button->setToolTip(full ? fullTip : button->property(kFormToolTip).toString());
+    m_ui->removeReferenceButton->setEnabled(m_ui->referenceList->currentRow() >= 0);
+    m_ui->exportCsvButton->setEnabled(m_shown.has_value());
+    m_ui->copyFiguresButton->setEnabled(m_shown.has_value());
+    m_ui->exportHistoryButton->setEnabled(m_history.count() > 0);
+    m_ui->bottomTabs->setTabText(m_ui->bottomTabs->indexOf(m_ui->historyTab),
+        QStringLiteral("History (%1)").arg(m_history.count()));
+}

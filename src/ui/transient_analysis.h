@@ -1,0 +1,74 @@
+// The transient analysis window: the shown capture on a chart in physical units with the +-10
+// step band, two cursors, the figures with their definitions, this run's history, up to eight
+// references on one scale, and the capture and history files. A thin view: the history, the
+// references and the scale are widget-free classes, the figures and files come from the capture
+// and files layers, and every question to the user goes through UserPrompts.
+#pragma once
+
+#include "capture/transient_history.h"
+#include "capture/transient_references.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class TransientAnalysis;
+}
+
+class QLineSeries;
+class QScatterSeries;
+class UserPrompts;
+
+class TransientAnalysis : public QWidget
+{
+    Q_OBJECT
+public:
+    // A window of its own over parent; it shows the newest capture of history now and whenever
+    // one comes in.
+    TransientAnalysis(TransientHistory &history, UserPrompts &prompts, QWidget *parent = nullptr);
+    ~TransientAnalysis() override;
+
+    // The capture on the chart, none before the first.
+    const std::optional<TransientHistory::Entry> &shown() const { return m_shown; }
+    const TransientReferences &references() const { return m_references; }
+    // As typing the two times would; each snaps to the nearest sample of the shown capture.
+    void placeCursors(double aMs, double bMs);
+
+public Q_SLOTS:
+    void setAsReference();
+    void loadCsv();
+    void removeReference();
+    void exportCsv();
+    void exportHistory();
+    void copyFigures();
+
+private:
+    void wireHandlers();
+    void applyDefinitions();
+    void showNewest();
+    void showSelectedRow();
+    void showEntry(const TransientHistory::Entry &entry);
+    void addReference(const TransientCapture &capture, const QString &name);
+    void rebuildSeries();
+    void updateCursors();
+    void updateControls();
+    QString askSavePath(const QString &title, const QString &proposed);
+    void reportProblem(const QString &text);
+
+    std::unique_ptr<Ui::TransientAnalysis> m_ui;
+    TransientHistory &m_history;
+    UserPrompts &m_prompts;
+    TransientReferences m_references;
+    // A copy, so it stays shown after the history has dropped it.
+    std::optional<TransientHistory::Entry> m_shown;
+    double m_cursorA = 0;
+    double m_cursorB = 0;
+    bool m_cursorsPlaced = false;
+    QLineSeries *m_shownSeries;
+    QScatterSeries *m_overSpinSeries;
+    QLineSeries *m_bandHigh;
+    QLineSeries *m_bandLow;
+    QList<QLineSeries *> m_referenceSeries;
+};
