@@ -230,6 +230,10 @@ void CaptureSession::captureTransient()
         Q_EMIT clearChart();
     ++m_capturesDrawn;
     Q_EMIT transientCaptured(overviewTrace(m_CaptureBuffer));
+    // A listener that ended the run from its handler (a Stop, another mode or port) is not undone
+    // by re-arming behind it.
+    if (!m_serial->PortOpen())
+        return;
 
     ClosePort();
     m_serial->setCommPort(m_PortNumber);

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void eachEventLeadsToItsState();
     void continuousModeFindsItsFooting_data();
     void continuousModeFindsItsFooting();
+    void aStopFromACaptureListenerIsNotUndone();
 };
 
 void TestCaptureSession::eachEventLeadsToItsState_data()
@@ -211,6 +212,21 @@ void TestCaptureSession::continuousModeFindsItsFooting()
         QCOMPARE(values, shown);
         QCOMPARE(rig.lamps.at(1) == QLatin1Char('R'), overSpin);
     }
+}
+
+// A headless recorder stops once it has the captures it wants, from its capture handler.
+void TestCaptureSession::aStopFromACaptureListenerIsNotUndone()
+{
+    SessionRig rig(false);
+    rig.session.startTriggered(kPort);
+    connect(&rig.session, &CaptureSession::transientCaptured, &rig.session,
+        [&rig] { rig.session.stopTriggered(); });
+    const int openings = rig.ports.openings(kPort);
+    rig.feed(QByteArray(4101, '\x80'));
+    QCOMPARE(rig.captures, 1);
+    QVERIFY(!rig.session.serial().PortOpen());
+    QCOMPARE(rig.ports.openings(kPort), openings);
+    QCOMPARE(rig.lamps, QStringLiteral("RB"));
 }
 
 QTEST_GUILESS_MAIN(TestCaptureSession)
