@@ -4,6 +4,7 @@
 #include "core/app_version.h"
 #include "core/module_state.h"
 #include "core/stored_settings.h"
+#include "serial/port_describer.h"
 #include "serial/port_map.h"
 #include "sim/sim_serial_device.h"
 #include "ui/folap.h"
@@ -33,6 +34,38 @@ void complain(const QString &text)
     std::fprintf(stderr, "velmora-monitor: %s\n", qPrintable(text));
 }
 
+// The settings file's [Ports], then --demo and --port; false after an unusable --port.
+bool mapPorts(PortMap &ports, StoredSettings &stored, const AppOptions &options)
+{
+    for (const QString &problem : ports.loadOverrides(stored.store()))
+        complain(problem);
+    // --demo: the simulated drive on Comm 1 for this run; an explicit --port still wins.
+    if (options.demo)
+        ports.applyPortOption(QStringLiteral("1=sim"));
+    for (const QString &option : options.portOptions) {
+        const QString problem = ports.applyPortOption(option);
+        if (!problem.isEmpty()) {
+            complain(problem);
+            return false;
+        }
+    }
+    return true;
+}
+
+// --list-ports: the port list's devices as the tooltips show them, without a window.
+int listPorts(int argc, char *argv[], const AppOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    StoredSettings stored;
+    PortMap ports;
+    if (!mapPorts(ports, stored, options))
+        return 1;
+    const QStringList lines = PortDescriber(availablePorts()).table(ports);
+    for (const QString &line : lines)
+        std::puts(qPrintable(line));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -50,6 +83,8 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(AppOptions::versionText()), stdout);
         return 0;
     }
+    if (options.listPorts)
+        return listPorts(argc, argv, options);
 
     // The platform is chosen before the application object exists, or Qt aborts on a missing
     // display instead of saying so.
@@ -92,18 +127,8 @@ int main(int argc, char *argv[])
     const std::shared_ptr<DriveSender> simulatedDrive = SimSerialDevice::makeDrive(1);
     ports.registerSpecialDevice(QStringLiteral("sim"),
         [simulatedDrive] { return std::make_unique<SimSerialDevice>(simulatedDrive); });
-    for (const QString &problem : ports.loadOverrides(stored.store()))
-        complain(problem);
-    // --demo: the simulated drive on Comm 1 for this run; an explicit --port still wins.
-    if (options.demo)
-        ports.applyPortOption(QStringLiteral("1=sim"));
-    for (const QString &option : options.portOptions) {
-        const QString problem = ports.applyPortOption(option);
-        if (!problem.isEmpty()) {
-            complain(problem);
-            return 1;
-        }
-    }
+    if (!mapPorts(ports, stored, options))
+        return 1;
 
     ModuleState state;
     QtUserPrompts prompts;

@@ -105,11 +105,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void Form_Load(const PortMap &ports, const FolapSettings &stored);
+    void Form_Load(const FolapSettings &stored);
     void Form_Unload();
 
     void applyDesign();
     void wireHandlers();
+    // Each entry's tooltip says what its device is now; run as the list opens.
+    void refreshPortTips();
 
     // What the session reports (folap_capture.cpp).
     void wireSession();
@@ -126,5 +128,6 @@ private:
     std::unique_ptr<Ui::Folap> m_ui;
     ModuleState &m_state;
     UserPrompts &m_prompts;
+    const PortMap &m_ports;
     CaptureSession *m_session;
 };

@@ -1,9 +1,11 @@
 // The monitor executable as a user starts it: a headless screenshot run, the refusal to run
 // interactively without a display, and the help and version that the man page is made from.
 #include "core/app_version.h"
+#include "pty_pair.h"
 
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +18,7 @@ private Q_SLOTS:
     void badPortOptionIsRefused();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
+    void portListSaysWhatIsThereWithoutADisplay();
 
 private:
     // A child environment with no display and no platform chosen, and its own settings folder.
@@ -89,8 +92,8 @@ void TestMonitorProgram::helpAndVersionNeedNoDisplay_data()
     QTest::addColumn<QString>("expectedStart");
     QTest::newRow("help") << "--help"
                           << "Usage: velmora-monitor [options]\n";
-    QTest::newRow("version") << "--version"
-                             << QStringLiteral("velmora-monitor %1\n").arg(QLatin1String(kVersionText));
+    QTest::newRow("version")
+        << "--version" << QStringLiteral("velmora-monitor %1\n").arg(QLatin1String(kVersionText));
 }
 
 void TestMonitorProgram::helpAndVersionNeedNoDisplay()
@@ -109,6 +112,36 @@ void TestMonitorProgram::helpAndVersionNeedNoDisplay()
         QCOMPARE(out, expectedStart);
     else
         QVERIFY(out.contains(QLatin1String("--version")));
+}
+
+void TestMonitorProgram::portListSaysWhatIsThereWithoutADisplay()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    const QString missing = m_config.filePath(QStringLiteral("ttyUSB0"));
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR),
+        { QStringLiteral("--list-ports"), QStringLiteral("--port"), "1=" + missing,
+            QStringLiteral("--port"), "2=" + pty.slavePath() });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(monitor.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Comm 1 to 64 name a device by default.
+    QCOMPARE(lines.size(), 64);
+    const auto row = [](const QString &entry, const QString &device, const QString &state) {
+        return QRegularExpression(
+            QStringLiteral("^%1 +%2 +%3$")
+                .arg(QRegularExpression::escape(entry), QRegularExpression::escape(device),
+                    QRegularExpression::escape(state)));
+    };
+    QVERIFY2(row("Comm  1", missing, "not present").match(lines.at(0)).hasMatch(),
+        qPrintable(lines.at(0)));
+    QVERIFY2(row("Comm  2", pty.slavePath(), "present, no adapter details")
+                 .match(lines.at(1))
+                 .hasMatch(),
+        qPrintable(lines.at(1)));
 }
 
 QTEST_GUILESS_MAIN(TestMonitorProgram)
