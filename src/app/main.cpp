@@ -132,13 +132,15 @@ int main(int argc, char *argv[])
 
     ModuleState state;
     QtUserPrompts prompts;
-    Folap window(state, ports.factory(), ports, prompts, { stored.readPort(), stored.readMinta() });
+    Folap window(state, ports.factory(), ports, prompts,
+        { stored.readPort(), stored.readMinta(), stored.readReconnect() });
     // Written as the window closes; a file that cannot be written is said, and the window still
     // closes.
     QObject::connect(
         &window, &Folap::settingsToStore, &window, [&stored](const FolapSettings &settings) {
             stored.writePort(settings.portIndex);
             stored.writeMinta(settings.minta);
+            stored.writeReconnect(settings.reconnect);
             const QString problem = stored.save();
             if (!problem.isEmpty())
                 complain(problem);

@@ -93,6 +93,7 @@ void Folap::wireHandlers()
     connect(m_ui->Ford, &QAction::triggered, this, &Folap::Ford_Click);
     connect(m_ui->Portok, &QComboBox::currentIndexChanged, this, &Folap::Portok_Click);
     connect(m_ui->Portok, &PortList::aboutToShowPopup, this, &Folap::refreshPortTips);
+    connect(m_ui->Reconnect, &QAction::toggled, m_session, &CaptureSession::setReconnect);
     connect(m_ui->Csok, &QCheckBox::toggled, this, &Folap::Csok_Click);
 
     // An option's handler runs when it becomes selected; not on deselection, not on a re-click.
@@ -143,12 +144,15 @@ void Folap::Form_Load(const FolapSettings &stored)
 
     m_session->initSerialLink();
     m_ui->Rajz->setDrawWidth(2);
+    m_ui->Reconnect->setChecked(stored.reconnect);
 }
 
 void Folap::Form_Unload()
 {
+    m_session->endWait();
     ClosePort();
-    Q_EMIT settingsToStore({ m_ui->Portok->currentIndex(), m_session->MintaSetting() });
+    Q_EMIT settingsToStore(
+        { m_ui->Portok->currentIndex(), m_session->MintaSetting(), m_session->reconnect() });
 }
 
 void Folap::closeEvent(QCloseEvent *event)

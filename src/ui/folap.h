@@ -25,11 +25,12 @@ class PrintSurface;
 class UserPrompts;
 struct ModuleState;
 
-// The two values kept between runs, as main() read them and as the window leaves them.
+// The values kept between runs, as main() read them and as the window leaves them.
 struct FolapSettings
 {
     int portIndex = 0; // the port list's selection, -1 for none
     int minta = 31; // the sample setting: 2 leaves the CPU saver off
+    bool reconnect = false; // Tools > Reconnect automatically
 };
 
 class Folap : public QMainWindow

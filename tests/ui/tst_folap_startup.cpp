@@ -369,13 +369,17 @@ void TestFolapStartup::toolsMenuOffersTheCalculatorAndTheAboutBox()
     QCOMPARE(szam->objectName(), QStringLiteral("Szam"));
     QCOMPARE(szam->title(), QStringLiteral("Tools"));
     const QList<QAction *> items = szam->actions();
-    QCOMPARE(items.size(), 3);
+    QCOMPARE(items.size(), 4);
     QCOMPARE(items[0]->objectName(), QStringLiteral("Ford"));
     QCOMPARE(items[0]->text(), QStringLiteral("Revolutions (rpm)"));
     QCOMPARE(items[1]->objectName(), QStringLiteral("vonal"));
     QVERIFY(items[1]->isSeparator());
     QCOMPARE(items[2]->objectName(), QStringLiteral("Nev"));
     QCOMPARE(items[2]->text(), QStringLiteral("About"));
+    QCOMPARE(items.last()->objectName(), QStringLiteral("Reconnect"));
+    QCOMPARE(items.last()->text(), QStringLiteral("Reconnect automatically"));
+    QVERIFY(items.last()->isCheckable());
+    QVERIFY(!items.last()->isChecked());
 }
 
 void TestFolapStartup::aboutBoxNamesTheProgramAndItsNeeds()
