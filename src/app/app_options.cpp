@@ -27,8 +27,9 @@ AppOptions AppOptions::parse(const QStringList &args)
     const QCommandLineOption statsEvery(
         QStringLiteral("stats-every"), QString(), QStringLiteral("SECONDS"));
     const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption listPorts(QStringLiteral("list-ports"), QString());
     parser.addOptions({ versionOption, screenshot, calculatorScreenshot, port, demo, start, after,
-        afterCapture, statsEvery, record });
+        afterCapture, statsEvery, record, listPorts });
     parser.addOption(analysisScreenshot);
 
     if (!parser.parse(args)) {
@@ -66,6 +67,7 @@ AppOptions AppOptions::parse(const QStringList &args)
     // Checked against the port map, which knows what a device may be.
     options.portOptions = parser.values(port);
     options.demo = parser.isSet(demo);
+    options.listPorts = parser.isSet(listPorts);
 
     if (parser.isSet(start)) {
         const QString mode = parser.value(start);
@@ -145,6 +147,13 @@ QString AppOptions::usage()
         "                         simulated drive.\n"
         "  --demo                 Put the simulated drive on Comm 1 for this run (the\n"
         "                         settings file is not changed).\n"
+        "  --list-ports           Print each port that names a device, one line each, and\n"
+        "                         exit (works without a display): the port list's entry,\n"
+        "                         the device (\"LINK -> NODE\" for a link) and what is there\n"
+        "                         now: the adapter's description, manufacturer, serial\n"
+        "                         number and USB vendor:product, \"present, no adapter\n"
+        "                         details\", \"not present\" or \"built in\". Takes the\n"
+        "                         settings file's [Ports], --port and --demo into account.\n"
         "  --start MODE           Once started, select MODE (continuous or triggered) and\n"
         "                         press its Start button.\n"
         "  --after MS             With --screenshot: let the window run MS milliseconds first.\n"

@@ -1,6 +1,7 @@
 // The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --record DIR,
 // --screenshot FILE with its timing, --screenshot-calculator FILE, --screenshot-analysis FILE,
-// --help and --version, and whether the program can run at all where no display is available.
+// --list-ports, --help and --version, and whether the program can run at all where no display
+// is available.
 #pragma once
 
 #include <QString>
@@ -24,6 +25,7 @@ struct AppOptions
     QString error; // set when the arguments cannot be used
     bool helpRequested = false;
     bool versionRequested = false;
+    bool listPorts = false; // print the ports' devices and exit
 
     // args includes the program name, as QCoreApplication::arguments() does.
     static AppOptions parse(const QStringList &args);

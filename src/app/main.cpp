@@ -6,6 +6,7 @@
 #include "core/module_state.h"
 #include "core/stored_settings.h"
 #include "files/transient_recorder.h"
+#include "serial/port_describer.h"
 #include "serial/port_map.h"
 #include "sim/sim_serial_device.h"
 #include "ui/folap.h"
@@ -35,6 +36,38 @@ void complain(const QString &text)
     std::fprintf(stderr, "velmora-monitor: %s\n", qPrintable(text));
 }
 
+// The settings file's [Ports], then --demo and --port; false after an unusable --port.
+bool mapPorts(PortMap &ports, StoredSettings &stored, const AppOptions &options)
+{
+    for (const QString &problem : ports.loadOverrides(stored.store()))
+        complain(problem);
+    // --demo: the simulated drive on Comm 1 for this run; an explicit --port still wins.
+    if (options.demo)
+        ports.applyPortOption(QStringLiteral("1=sim"));
+    for (const QString &option : options.portOptions) {
+        const QString problem = ports.applyPortOption(option);
+        if (!problem.isEmpty()) {
+            complain(problem);
+            return false;
+        }
+    }
+    return true;
+}
+
+// --list-ports: the port list's devices as the tooltips show them, without a window.
+int listPorts(int argc, char *argv[], const AppOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    StoredSettings stored;
+    PortMap ports;
+    if (!mapPorts(ports, stored, options))
+        return 1;
+    const QStringList lines = PortDescriber(availablePorts()).table(ports);
+    for (const QString &line : lines)
+        std::puts(qPrintable(line));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -52,6 +85,8 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(AppOptions::versionText()), stdout);
         return 0;
     }
+    if (options.listPorts)
+        return listPorts(argc, argv, options);
     if (!options.recordFolder.isEmpty()) {
         const QString problem = checkWritableFolder(options.recordFolder);
         if (!problem.isEmpty()) {
@@ -101,28 +136,20 @@ int main(int argc, char *argv[])
     const std::shared_ptr<DriveSender> simulatedDrive = SimSerialDevice::makeDrive(1);
     ports.registerSpecialDevice(QStringLiteral("sim"),
         [simulatedDrive] { return std::make_unique<SimSerialDevice>(simulatedDrive); });
-    for (const QString &problem : ports.loadOverrides(stored.store()))
-        complain(problem);
-    // --demo: the simulated drive on Comm 1 for this run; an explicit --port still wins.
-    if (options.demo)
-        ports.applyPortOption(QStringLiteral("1=sim"));
-    for (const QString &option : options.portOptions) {
-        const QString problem = ports.applyPortOption(option);
-        if (!problem.isEmpty()) {
-            complain(problem);
-            return 1;
-        }
-    }
+    if (!mapPorts(ports, stored, options))
+        return 1;
 
     ModuleState state;
     QtUserPrompts prompts;
-    Folap window(state, ports.factory(), ports, prompts, { stored.readPort(), stored.readMinta() });
+    Folap window(state, ports.factory(), ports, prompts,
+        { stored.readPort(), stored.readMinta(), stored.readReconnect() });
     // Written as the window closes; a file that cannot be written is said, and the window still
     // closes.
     QObject::connect(
         &window, &Folap::settingsToStore, &window, [&stored](const FolapSettings &settings) {
             stored.writePort(settings.portIndex);
             stored.writeMinta(settings.minta);
+            stored.writeReconnect(settings.reconnect);
             const QString problem = stored.save();
             if (!problem.isEmpty())
                 complain(problem);

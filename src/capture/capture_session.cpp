@@ -3,16 +3,21 @@
 
 #include "capture/overview_trace.h"
 #include "capture/sample_format.h"
+#include "serial/qt_serial_device.h"
 
 #include <algorithm>
 
 CaptureSession::CaptureSession(SerialControl::DeviceFactory factory, QObject *parent)
     : QObject(parent)
-    , m_serial(new SerialControl(std::move(factory), this))
+    , m_factory(std::move(factory))
+    , m_serial(
+          new SerialControl([this](int port, int *error) { return makeDevice(port, error); }, this))
+    , m_watch(new DeviceWatch(this))
 {
     m_serial->setObjectName(QStringLiteral("MSComm"));
     connect(m_serial, &SerialControl::OnComm, this, &CaptureSession::onComm);
     connect(m_serial, &SerialControl::deviceFailed, this, &CaptureSession::onDeviceFailed);
+    connect(m_watch, &DeviceWatch::deviceReturned, this, &CaptureSession::deviceReturned);
 }
 
 CaptureSession::~CaptureSession() = default;
@@ -43,7 +48,10 @@ int CaptureSession::OpenPort()
     if (const int error = ClosePort())
         return error;
     m_serial->setCommPort(m_PortNumber);
-    return m_serial->setPortOpen(true);
+    const int error = m_serial->setPortOpen(true);
+    if (error == SerialError::None)
+        noteOpenedDevice();
+    return error;
 }
 
 int CaptureSession::ClosePort()
@@ -68,6 +76,8 @@ void CaptureSession::discardWaitingInput()
 
 void CaptureSession::portChosen()
 {
+    endWait();
+    m_followedNode.clear();
     ClosePort();
     setLamp(Lamp::Run, LampState::Red);
     setLamp(Lamp::OverSpin, LampState::Black);
@@ -75,6 +85,7 @@ void CaptureSession::portChosen()
 
 void CaptureSession::selectContinuous()
 {
+    endWait();
     m_mode = Mode::Continuous;
     if (m_serial->PortOpen()) {
         ClosePort();
@@ -85,6 +96,7 @@ void CaptureSession::selectContinuous()
 
 void CaptureSession::selectTriggered()
 {
+    endWait();
     m_mode = Mode::Triggered;
     if (m_serial->PortOpen()) {
         ClosePort();
@@ -96,6 +108,7 @@ void CaptureSession::selectTriggered()
 
 void CaptureSession::cpuSaverChanged(bool on)
 {
+    endWait();
     m_cpuSaver = on;
     if (m_serial->PortOpen()) {
         ClosePort();
@@ -113,6 +126,7 @@ void CaptureSession::cpuSaverChanged(bool on)
 
 void CaptureSession::startContinuous(quint8 portNumber)
 {
+    endWait();
     m_PortNumber = portNumber;
     if (const int error = runContinuousStart())
         ReportStartFailure(StartVariant::Continuous, error);
@@ -133,6 +147,7 @@ int CaptureSession::runContinuousStart()
 
 void CaptureSession::stopContinuous()
 {
+    endWait();
     if (isTriggered())
         return;
     m_serial->setRTSEnable(false);
@@ -143,6 +158,7 @@ void CaptureSession::stopContinuous()
 
 void CaptureSession::startTriggered(quint8 portNumber)
 {
+    endWait();
     m_PortNumber = portNumber;
     setLamp(Lamp::OverSpin, LampState::Black);
     if (const int error = runTriggeredStart())
@@ -175,6 +191,7 @@ int CaptureSession::stopForTheOtherMode()
 
 void CaptureSession::stopTriggered()
 {
+    endWait();
     if (isTriggered()) {
         ClosePort();
         setLamp(Lamp::Run, LampState::Red);
@@ -251,4 +268,78 @@ void CaptureSession::onDeviceFailed(int errorNumber, const QString &osMessage)
     setLamp(Lamp::Run, LampState::Red);
     setLamp(Lamp::OverSpin, LampState::Black);
     Q_EMIT deviceFailed(errorNumber, osMessage);
+    if (m_reconnect)
+        waitForDevice();
+}
+
+// ---- Reconnecting ----
+
+std::unique_ptr<SerialDevice> CaptureSession::makeDevice(int port, int *error)
+{
+    if (m_followedNode.isEmpty() || port != m_followedPort)
+        return m_factory ? m_factory(port, error) : nullptr;
+    *error = SerialError::None;
+    return std::make_unique<QtSerialDevice>(m_followedNode);
+}
+
+void CaptureSession::setReconnect(bool on)
+{
+    m_reconnect = on;
+    if (!on)
+        endWait();
+    else if (m_serial->PortOpen())
+        noteOpenedDevice();
+}
+
+void CaptureSession::noteOpenedDevice()
+{
+    // Read while the device is there: once pulled, the system no longer lists its serial number.
+    if (m_reconnect) {
+        const QString location = m_serial->deviceLocation();
+        m_opened = location.isEmpty() ? WatchedDevice() : m_watch->identify(location);
+    }
+}
+
+// The lamps stay as the failure left them (LED red, LED2 black) until the Start runs again;
+// LED's tooltip says what is awaited.
+void CaptureSession::waitForDevice()
+{
+    m_waiting = true;
+    if (m_opened.path.isEmpty()) {
+        // A built-in device is always there: its Start runs again once the failure is behind us.
+        QMetaObject::invokeMethod(
+            this, [this] { deviceReturned(QString()); }, Qt::QueuedConnection);
+        return;
+    }
+    m_watch->start(m_opened);
+    Q_EMIT waitingForDevice(m_opened.path);
+}
+
+void CaptureSession::deviceReturned(const QString &node)
+{
+    if (!m_waiting)
+        return;
+    if (!node.isEmpty() && node != m_opened.path) {
+        m_followedPort = m_PortNumber;
+        m_followedNode = node;
+    }
+    const int error = isTriggered() ? runTriggeredStart() : runContinuousStart();
+    if (error == SerialError::None) {
+        endWait();
+    } else if (m_opened.path.isEmpty()) {
+        endWait();
+        ReportStartFailure(
+            isTriggered() ? StartVariant::Triggered : StartVariant::Continuous, error);
+    }
+    // Otherwise the node is back but refuses (udev has not given it its group yet, a modem
+    // prober holds it): the next change in its directory tries again.
+}
+
+void CaptureSession::endWait()
+{
+    if (!m_waiting)
+        return;
+    m_waiting = false;
+    m_watch->stop();
+    Q_EMIT waitingForDevice(QString());
 }

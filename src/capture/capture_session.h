@@ -1,12 +1,13 @@
 // The capture logic without widgets: the two acquisition modes, the CPU saver, Auto Clear and the
-// port number, the serial control's receive and overflow events, and the failure handling. The
-// main window, the headless capture command and the tests all drive it through one method per
-// user action, and show what it reports through its signals; none of them decides anything
-// about a capture themselves.
+// port number, the serial control's receive and overflow events, and the failure handling (with,
+// when asked for, the wait for a failed device to return). The main window, the headless capture
+// command and the tests all drive it through one method per user action, and show what it
+// reports through its signals; none of them decides anything about a capture themselves.
 #pragma once
 
 #include "capture/sample_decoder.h"
 #include "core/module_state.h"
+#include "serial/device_watch.h"
 #include "serial/serial_control.h"
 
 #include <QList>
@@ -71,6 +72,15 @@ public:
     // The magnified view was redrawn: input that waited meanwhile is dropped.
     void discardWaitingInput();
 
+    // ---- Reconnecting (off unless asked for) ----
+    // When on, a device that fails mid-run is waited for, and once back the mode's Start runs
+    // again. Every user action above, turning it off and endWait() end the wait.
+    void setReconnect(bool on);
+    bool reconnect() const { return m_reconnect; }
+    bool isWaitingForDevice() const { return m_waiting; }
+    void endWait();
+    DeviceWatch &deviceWatch() { return *m_watch; }
+
     // ---- Serial operations the Starts build on ----
     // Closes, selects PortNumber and opens; returns the error number of the first failing step.
     int OpenPort();
@@ -92,6 +102,8 @@ Q_SIGNALS:
     void startFailed(CaptureSession::StartVariant variant, int errorNumber, const QString &osText);
     // The open device failed (adapter pulled); the port is closed and the lamps are set.
     void deviceFailed(int errorNumber, const QString &osMessage);
+    // Waiting for the failed device at path to return; an empty path when the wait is over.
+    void waitingForDevice(const QString &path);
 
 private:
     void setLamp(Lamp lamp, LampState state);
@@ -103,8 +115,20 @@ private:
     void showLiveSample();
     void captureTransient();
     void onDeviceFailed(int errorNumber, const QString &osMessage);
+    std::unique_ptr<SerialDevice> makeDevice(int port, int *error);
+    void noteOpenedDevice();
+    void waitForDevice();
+    void deviceReturned(const QString &node);
 
+    SerialControl::DeviceFactory m_factory;
     SerialControl *m_serial;
+    DeviceWatch *m_watch;
+    WatchedDevice m_opened; // the latest opening's device, while reconnecting is on
+    // The node the adapter of port m_followedPort came back at, when not the mapped one.
+    QString m_followedNode;
+    quint8 m_followedPort = 0;
+    bool m_reconnect = false;
+    bool m_waiting = false;
     CaptureBuffer m_CaptureBuffer {};
     Mode m_mode = Mode::Triggered;
     bool m_cpuSaver = false;

@@ -13,6 +13,7 @@ namespace {
 const QString kSetupGroup = QStringLiteral("Setup");
 const QString kPortKey = QStringLiteral("Port");
 const QString kMintaKey = QStringLiteral("Minta");
+const QString kReconnectKey = QStringLiteral("Options/Reconnect");
 
 QString nameOrDefault(const QString &appName)
 {
@@ -65,6 +66,12 @@ int StoredSettings::readMinta()
     return readInRange(kMintaKey, kDefaultMinta, 0, 255);
 }
 
+bool StoredSettings::readReconnect()
+{
+    const QString text = m_settings.value(kReconnectKey).toString().trimmed();
+    return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
 void StoredSettings::writePort(int index)
 {
     m_settings.setValue(kSetupGroup + QLatin1Char('/') + kPortKey, NumberText(index));
@@ -73,6 +80,11 @@ void StoredSettings::writePort(int index)
 void StoredSettings::writeMinta(int value)
 {
     m_settings.setValue(kSetupGroup + QLatin1Char('/') + kMintaKey, NumberText(value));
+}
+
+void StoredSettings::writeReconnect(bool on)
+{
+    m_settings.setValue(kReconnectKey, on ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
 QString StoredSettings::save()

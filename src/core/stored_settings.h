@@ -1,7 +1,7 @@
-// The two values that survive between runs: the port list's selection and the sample setting,
-// in section "Setup" of the per-user INI file named after the executable
-// ($XDG_CONFIG_HOME/<app>/<app>.ini on Linux). The same file's [Ports] section maps port numbers
-// to devices.
+// The values that survive between runs: the port list's selection and the sample setting in
+// section "Setup" of the per-user INI file named after the executable
+// ($XDG_CONFIG_HOME/<app>/<app>.ini on Linux), and the options of the Tools menu in section
+// "Options". The same file's [Ports] section maps port numbers to devices.
 #pragma once
 
 #include <QSettings>
@@ -22,8 +22,12 @@ public:
     // The stored sample setting, 0..255; a missing key or a value a byte cannot hold gives 31.
     int readMinta();
 
+    // [Options] Reconnect: true only for the text "true" (any case); off when missing.
+    bool readReconnect();
+
     void writePort(int index);
     void writeMinta(int value);
+    void writeReconnect(bool on);
     // Writes what was set to the file now; returns an empty text, or one line that names the
     // file when it could not be written (read-only folder, full disk).
     QString save();

@@ -1,6 +1,7 @@
 // Port numbers to devices; see the header.
 #include "serial/port_map.h"
 
+#include "core/number_text.h"
 #include "serial/qt_serial_device.h"
 
 #include <QCoreApplication>
@@ -68,6 +69,11 @@ QString PortMap::describe(int port) const
     if (!isDevicePath(target))
         return tr("Communications Port: %1 (built in)").arg(target);
     return tr("Communications Port: %1").arg(target);
+}
+
+QString PortMap::entryText(int port)
+{
+    return QStringLiteral("Comm ") + NumberText(port);
 }
 
 void PortMap::setDevice(int port, const QString &target)

@@ -29,8 +29,12 @@ public:
 
     // A device path or a built-in device's name; empty when the port names no device.
     QString device(int port) const;
-    // Tool tip text of a port list entry.
+    // What a port list entry names, without looking at the device (PortDescriber does).
     QString describe(int port) const;
+    // The port list entry's text: "Comm  1".
+    static QString entryText(int port);
+    // A device path rather than the name of a built-in device.
+    static bool isDevicePath(const QString &target);
 
     // An empty target makes the port name no device.
     void setDevice(int port, const QString &target);
@@ -48,7 +52,6 @@ public:
 
 private:
     static QString defaultDevice(int port);
-    static bool isDevicePath(const QString &target);
 
     QHash<int, QString> m_overrides;
     QHash<QString, DeviceMaker> m_special;

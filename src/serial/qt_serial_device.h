@@ -23,6 +23,7 @@ public:
     QByteArray readAll() override;
     void discardInput() override;
     QString errorString() const override;
+    QString location() const override { return m_path; }
 
     // QSerialPort reports a held lock, a busy device and a forbidden one alike as PermissionError.
     // Tells them apart: PortInUse when a live process holds the device's lock file in one of

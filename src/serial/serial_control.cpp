@@ -215,6 +215,11 @@ SerialEvent SerialControl::CommEvent() const
     return d->event;
 }
 
+QString SerialControl::deviceLocation() const
+{
+    return d->device ? d->device->location() : QString();
+}
+
 QString SerialControl::lastErrorText() const
 {
     return d->lastError;

@@ -69,6 +69,9 @@ public:
     void skipInput(int count);
     SerialEvent CommEvent() const;
 
+    // SerialDevice::location() of the open device; empty while closed.
+    QString deviceLocation() const;
+
     // The operating system's words for the last failure, for a one-line diagnostic.
     QString lastErrorText() const;
 

@@ -53,6 +53,10 @@ public:
 
     virtual QString errorString() const = 0;
 
+    // The device node or link this device opens, for finding it again after an unplug; empty
+    // for a built-in device, which is always there.
+    virtual QString location() const { return QString(); }
+
 Q_SIGNALS:
     void readyRead();
     // The open device failed (an adapter pulled mid-stream). The device is closed when this is

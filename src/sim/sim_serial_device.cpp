@@ -57,6 +57,14 @@ void SimSerialDevice::close()
     m_drive->bytesDue(m_drive->elapsedNs(), false);
 }
 
+void SimSerialDevice::pull()
+{
+    if (!m_open)
+        return;
+    close();
+    Q_EMIT failed(SerialError::DeviceIoError, QStringLiteral("the simulated drive was unplugged"));
+}
+
 void SimSerialDevice::setRequestToSend(bool asserted)
 {
     takeFromDrive();

@@ -42,6 +42,10 @@ public:
     void discardInput() override;
     QString errorString() const override { return {}; }
 
+    // Fails as a pulled adapter would: closes, then emits failed. Nobody can unplug a built-in
+    // device, so this is how tests take it through the failure path.
+    void pull();
+
     const DriveSender &drive() const { return *m_drive; }
 
 private:

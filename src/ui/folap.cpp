@@ -7,6 +7,7 @@
 #include "core/module_state.h"
 #include "core/number_text.h"
 #include "core/user_prompts.h"
+#include "serial/port_describer.h"
 #include "serial/port_map.h"
 #include "ui/back_color.h"
 #include "ui/chart_surface.h"
@@ -34,6 +35,7 @@ Folap::Folap(ModuleState &state, SerialControl::DeviceFactory factory, const Por
     , m_ui(std::make_unique<Ui::Folap>())
     , m_state(state)
     , m_prompts(prompts)
+    , m_ports(ports)
     , m_session(new CaptureSession(std::move(factory), this))
     , m_history(new TransientHistory(this))
 {
@@ -42,7 +44,7 @@ Folap::Folap(ModuleState &state, SerialControl::DeviceFactory factory, const Por
     m_ui->setupUi(this);
     applyDesign();
     wireHandlers();
-    Form_Load(ports, stored);
+    Form_Load(stored);
 }
 
 // The analysis window shows the history, which as the older child would go first.
@@ -100,6 +102,8 @@ void Folap::wireHandlers()
     connect(m_ui->Ford, &QAction::triggered, this, &Folap::Ford_Click);
     connect(m_ui->Analysis, &QAction::triggered, this, &Folap::Analysis_Click);
     connect(m_ui->Portok, &QComboBox::currentIndexChanged, this, &Folap::Portok_Click);
+    connect(m_ui->Portok, &PortList::aboutToShowPopup, this, &Folap::refreshPortTips);
+    connect(m_ui->Reconnect, &QAction::toggled, m_session, &CaptureSession::setReconnect);
     connect(m_ui->Csok, &QCheckBox::toggled, this, &Folap::Csok_Click);
 
     // An option's handler runs when it becomes selected; not on deselection, not on a re-click.
@@ -124,7 +128,7 @@ void Folap::wireHandlers()
 
 // ---- Start-up and shut-down ----
 
-void Folap::Form_Load(const PortMap &ports, const FolapSettings &stored)
+void Folap::Form_Load(const FolapSettings &stored)
 {
     m_state.PenColor = 0;
 
@@ -136,12 +140,11 @@ void Folap::Form_Load(const PortMap &ports, const FolapSettings &stored)
         // QComboBox selects its first entry by itself; the list has to start without a
         // selection so that applying the stored one below is a change that runs Portok_Click.
         const QSignalBlocker quiet(m_ui->Portok);
-        for (int k = 0; k < kPortCount; ++k) {
-            m_ui->Portok->addItem(QStringLiteral("Comm ") + NumberText(k + 1));
-            m_ui->Portok->setItemData(k, ports.describe(k + 1), Qt::ToolTipRole);
-        }
+        for (int k = 0; k < kPortCount; ++k)
+            m_ui->Portok->addItem(PortMap::entryText(k + 1));
         m_ui->Portok->setCurrentIndex(-1);
     }
+    refreshPortTips();
 
     m_ui->Portok->setCurrentIndex(stored.portIndex);
 
@@ -151,12 +154,15 @@ void Folap::Form_Load(const PortMap &ports, const FolapSettings &stored)
 
     m_session->initSerialLink();
     m_ui->Rajz->setDrawWidth(2);
+    m_ui->Reconnect->setChecked(stored.reconnect);
 }
 
 void Folap::Form_Unload()
 {
+    m_session->endWait();
     ClosePort();
-    Q_EMIT settingsToStore({ m_ui->Portok->currentIndex(), m_session->MintaSetting() });
+    Q_EMIT settingsToStore(
+        { m_ui->Portok->currentIndex(), m_session->MintaSetting(), m_session->reconnect() });
 }
 
 void Folap::closeEvent(QCloseEvent *event)
@@ -191,6 +197,13 @@ void Folap::Analysis_Click()
 }
 
 // ---- Port list and CPU saver ----
+
+void Folap::refreshPortTips()
+{
+    const PortDescriber describer(availablePorts());
+    for (int k = 0; k < m_ui->Portok->count(); ++k)
+        m_ui->Portok->setItemData(k, describer.toolTip(m_ports, k + 1), Qt::ToolTipRole);
+}
 
 void Folap::Portok_Click()
 {

@@ -28,11 +28,12 @@ class TransientHistory;
 class UserPrompts;
 struct ModuleState;
 
-// The two values kept between runs, as main() read them and as the window leaves them.
+// The values kept between runs, as main() read them and as the window leaves them.
 struct FolapSettings
 {
     int portIndex = 0; // the port list's selection, -1 for none
     int minta = 31; // the sample setting: 2 leaves the CPU saver off
+    bool reconnect = false; // Tools > Reconnect automatically
 };
 
 class Folap : public QMainWindow
@@ -114,11 +115,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void Form_Load(const PortMap &ports, const FolapSettings &stored);
+    void Form_Load(const FolapSettings &stored);
     void Form_Unload();
 
     void applyDesign();
     void wireHandlers();
+    // Each entry's tooltip says what its device is now; run as the list opens.
+    void refreshPortTips();
 
     // What the session reports (folap_capture.cpp).
     void wireSession();
@@ -135,6 +138,7 @@ private:
     std::unique_ptr<Ui::Folap> m_ui;
     ModuleState &m_state;
     UserPrompts &m_prompts;
+    const PortMap &m_ports;
     CaptureSession *m_session;
     TransientHistory *m_history;
     TransientAnalysis *m_analysis = nullptr;

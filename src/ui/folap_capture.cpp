@@ -57,6 +57,9 @@ void Folap::wireSession()
     connect(m_session, &CaptureSession::transientCaptured, this, &Folap::DrawCaptureOverview);
     connect(m_session, &CaptureSession::startFailed, this, &Folap::showStartFailure);
     connect(m_session, &CaptureSession::deviceFailed, this, &Folap::MSComm_DeviceFailed);
+    connect(m_session, &CaptureSession::waitingForDevice, this, [this](const QString &path) {
+        m_ui->LED->setToolTip(path.isEmpty() ? QString() : tr("waiting for %1").arg(path));
+    });
 }
 
 void Folap::showLamp(CaptureSession::Lamp lamp, CaptureSession::LampState state)

@@ -3,9 +3,11 @@
 // that the man page is made from.
 #include "core/app_version.h"
 #include "files/transient_csv.h"
+#include "pty_pair.h"
 
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +22,7 @@ private Q_SLOTS:
     void anUnwritableRecordFolderStopsTheStart();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
+    void portListSaysWhatIsThereWithoutADisplay();
 
 private:
     // A child environment with no display and no platform chosen, and its own settings folder.
@@ -154,6 +157,36 @@ void TestMonitorProgram::helpAndVersionNeedNoDisplay()
         QCOMPARE(out, expectedStart);
     else
         QVERIFY(out.contains(QLatin1String("--version")));
+}
+
+void TestMonitorProgram::portListSaysWhatIsThereWithoutADisplay()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    const QString missing = m_config.filePath(QStringLiteral("ttyUSB0"));
+    QProcess monitor;
+    monitor.setProcessEnvironment(headless());
+    monitor.start(QStringLiteral(VELMORA_MONITOR),
+        { QStringLiteral("--list-ports"), QStringLiteral("--port"), "1=" + missing,
+            QStringLiteral("--port"), "2=" + pty.slavePath() });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(monitor.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Comm 1 to 64 name a device by default.
+    QCOMPARE(lines.size(), 64);
+    const auto row = [](const QString &entry, const QString &device, const QString &state) {
+        return QRegularExpression(
+            QStringLiteral("^%1 +%2 +%3$")
+                .arg(QRegularExpression::escape(entry), QRegularExpression::escape(device),
+                    QRegularExpression::escape(state)));
+    };
+    QVERIFY2(row("Comm  1", missing, "not present").match(lines.at(0)).hasMatch(),
+        qPrintable(lines.at(0)));
+    QVERIFY2(row("Comm  2", pty.slavePath(), "present, no adapter details")
+                 .match(lines.at(1))
+                 .hasMatch(),
+        qPrintable(lines.at(1)));
 }
 
 QTEST_GUILESS_MAIN(TestMonitorProgram)

@@ -1,5 +1,5 @@
-// The two persisted settings: how stored texts become a port selection and a sample setting,
-// and how they are written back.
+// The persisted settings: how stored texts become a port selection, a sample setting and the
+// Reconnect option, and how they are written back.
 #include "core/stored_settings.h"
 
 #include "temp_config.h"
@@ -21,6 +21,8 @@ private Q_SLOTS:
     void mintaIsReadAsARoundedByte();
     void valuesAreWrittenAsNumberTextToTheExecutablesIniFile_data();
     void valuesAreWrittenAsNumberTextToTheExecutablesIniFile();
+    void reconnectIsAnOptionOffUnlessTrue_data();
+    void reconnectIsAnOptionOffUnlessTrue();
     void aFileThatCannotBeWrittenIsNamed_data();
     void aFileThatCannotBeWrittenIsNamed();
 
@@ -139,6 +141,40 @@ void TestStoredSettings::valuesAreWrittenAsNumberTextToTheExecutablesIniFile()
     StoredSettings again(kApp);
     QCOMPARE(again.readPort(), port);
     QCOMPARE(again.readMinta(), minta);
+}
+
+void TestStoredSettings::reconnectIsAnOptionOffUnlessTrue_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("missing") << kMissing << false;
+    QTest::newRow("true") << "true" << true;
+    QTest::newRow("false") << "false" << false;
+    QTest::newRow("any case, blanks") << " True " << true;
+    QTest::newRow("a number") << "1" << false;
+    QTest::newRow("garbage") << "yes" << false;
+}
+
+void TestStoredSettings::reconnectIsAnOptionOffUnlessTrue()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, on);
+    if (stored != kMissing)
+        QSettings(QSettings::IniFormat, QSettings::UserScope, kApp, kApp)
+            .setValue(QStringLiteral("Options/Reconnect"), stored);
+    {
+        StoredSettings settings(kApp);
+        QCOMPARE(settings.readReconnect(), on);
+        settings.writePort(9);
+        settings.writeMinta(2);
+        settings.writeReconnect(on);
+    }
+    QFile file(m_config->iniFile(kApp));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    const QByteArray options = on ? "[Options]\nReconnect=true\n" : "[Options]\nReconnect=false\n";
+    QVERIFY2(text.contains(options), text.constData());
+    QVERIFY2(text.contains("[Setup]\nMinta=\" 2\"\nPort=\" 9\"\n"), text.constData());
 }
 
 void TestStoredSettings::aFileThatCannotBeWrittenIsNamed_data()

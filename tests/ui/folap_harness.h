@@ -46,13 +46,14 @@ struct FolapHarness
     static FolapSettings storedSettings()
     {
         StoredSettings stored;
-        return { stored.readPort(), stored.readMinta() };
+        return { stored.readPort(), stored.readMinta(), stored.readReconnect() };
     }
     static void storeSettings(const FolapSettings &settings)
     {
         StoredSettings stored;
         stored.writePort(settings.portIndex);
         stored.writeMinta(settings.minta);
+        stored.writeReconnect(settings.reconnect);
     }
 
     static QString appName() { return QCoreApplication::applicationName(); }

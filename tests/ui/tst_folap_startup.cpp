@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTimer>
 
 class TestFolapStartup : public QObject
@@ -118,12 +119,24 @@ void TestFolapStartup::storedSettingsChooseThePortAndTheSaver()
 void TestFolapStartup::portEntriesNameTheirDevices()
 {
     FolapHarness h;
-    h.portMap.setDevice(3, QStringLiteral("/dev/ttyUSB7"));
+    QTemporaryDir dir;
+    const QString node = dir.filePath(QStringLiteral("ttyUSB7"));
+    h.portMap.setDevice(3, node);
     h.start();
     auto *portok = h.control<QComboBox>(QStringLiteral("Portok"));
+    const auto tip = [portok](int k) { return portok->itemData(k, Qt::ToolTipRole).toString(); };
     for (int k : { 0, 2, 100, 254 })
-        QCOMPARE(portok->itemData(k, Qt::ToolTipRole).toString(), h.portMap.describe(k + 1));
-    QVERIFY(portok->itemData(2, Qt::ToolTipRole).toString().contains(QLatin1String("ttyUSB7")));
+        QVERIFY2(tip(k).startsWith(h.portMap.describe(k + 1)), qPrintable(tip(k)));
+    QCOMPARE(tip(2), "Communications Port: " + node + "\nnot present");
+
+    // Plugged in while the window is open: the tooltip says so once the list is opened.
+    QFile plugged(node);
+    QVERIFY(plugged.open(QIODevice::WriteOnly));
+    QCOMPARE(tip(2), "Communications Port: " + node + "\nnot present");
+    h.window->show();
+    portok->showPopup();
+    QCOMPARE(tip(2), "Communications Port: " + node + "\npresent, no adapter details");
+    portok->hidePopup();
 }
 
 void TestFolapStartup::controlsStartInTheirDesignState()
@@ -356,15 +369,19 @@ void TestFolapStartup::toolsMenuOffersTheCalculatorTheAnalysisAndTheAboutBox()
     QCOMPARE(szam->objectName(), QStringLiteral("Szam"));
     QCOMPARE(szam->title(), QStringLiteral("Tools"));
     const QList<QAction *> items = szam->actions();
-    QCOMPARE(items.size(), 4);
+    QCOMPARE(items.size(), 5);
     QCOMPARE(items[0]->objectName(), QStringLiteral("Ford"));
     QCOMPARE(items[0]->text(), QStringLiteral("Revolutions (rpm)"));
     QCOMPARE(items[1]->objectName(), QStringLiteral("Analysis"));
     QCOMPARE(items[1]->text(), QStringLiteral("Transient analysis..."));
-    QCOMPARE(items[2]->objectName(), QStringLiteral("vonal"));
-    QVERIFY(items[2]->isSeparator());
-    QCOMPARE(items[3]->objectName(), QStringLiteral("Nev"));
-    QCOMPARE(items[3]->text(), QStringLiteral("About"));
+    QCOMPARE(items[2]->objectName(), QStringLiteral("Reconnect"));
+    QCOMPARE(items[2]->text(), QStringLiteral("Reconnect automatically"));
+    QVERIFY(items[2]->isCheckable());
+    QVERIFY(!items[2]->isChecked());
+    QCOMPARE(items[3]->objectName(), QStringLiteral("vonal"));
+    QVERIFY(items[3]->isSeparator());
+    QCOMPARE(items[4]->objectName(), QStringLiteral("Nev"));
+    QCOMPARE(items[4]->text(), QStringLiteral("About"));
 }
 
 void TestFolapStartup::aboutBoxNamesTheProgramAndItsNeeds()
