@@ -16,7 +16,7 @@ constexpr int kFrame = 1;
 
 VerticalGauge::VerticalGauge(QWidget *parent)
     : QWidget(parent)
-    , m_throttle(this, [this] { update(std::exchange(m_held, QRegion())); })
+    , m_throttle([this] { update(std::exchange(m_held, QRegion())); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -55,6 +55,11 @@ void VerticalGauge::setValue(int value)
         update(band);
     else
         m_held += band;
+}
+
+void VerticalGauge::setFrameClock(FrameClock *clock)
+{
+    m_throttle.setClock(clock);
 }
 
 QSize VerticalGauge::sizeHint() const

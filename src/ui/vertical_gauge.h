@@ -28,6 +28,8 @@ public:
     void setMaximum(int maximum);
     // A value outside the range is refused and the gauge keeps its value.
     void setValue(int value);
+    // Paints in step with the other widgets on this clock; nullptr: on a clock of its own.
+    void setFrameClock(FrameClock *clock);
 
     QSize sizeHint() const override;
 
