@@ -35,8 +35,9 @@ usage: bench/line-rate-x11.sh [options] [MONITOR]
   --quick            one run of 5 s after 2 s of warm-up, for trying it
   --drive-sim PATH   the simulated drive (default: build/velmora-drive-sim)
   --perf DIR         instead of the table: record one run per binary at the first size with
-                     `perf record -g` over the window and write each profile's top entries
-                     to DIR (installs linux-perf when missing)
+                     `perf record --call-graph dwarf` over the window, keep the data in DIR with
+                     the self and inclusive time by symbol, and print the top entries (installs
+                     linux-perf when missing)
   --keep DIR         keep every run's output (the drive's and the monitor's) in DIR
 EOF
 }
@@ -170,7 +171,8 @@ run_once() {
     local t0 c0 x0 v0 t1 c1 x1 v1
     t0=$(now); c0=$(cpu_ticks "$mon"); x0=$(cpu_ticks "$xvfb_pid"); v0=$(voluntary_switches "$mon")
     if [ -n "$perf_dir" ]; then
-        perf record -g -o "$perf_dir/perf-$label.data" -p "$mon" -- sleep "$seconds" \
+        # DWARF unwinding: the distribution's Qt is built without frame pointers.
+        perf record --call-graph dwarf -o "$perf_dir/perf-$label.data" -p "$mon" -- sleep "$seconds" \
             >/dev/null 2>"$dir/perf.err"
     else
         sleep "$seconds"
@@ -248,12 +250,19 @@ if [ -n "$perf_dir" ]; then
     for i in "${!binaries[@]}"; do
         label="${labels[$i]}-$size"
         run_once "${binaries[$i]}" "$size" "$label"
-        perf report -i "$perf_dir/perf-$label.data" --no-children --sort dso,sym --stdio \
-            2>/dev/null | grep -v '^$' | grep -v '^#' | grep '%' | head -40 >"$perf_dir/top-$label.txt"
-        perf report -i "$perf_dir/perf-$label.data" --no-children --sort dso --stdio \
-            2>/dev/null | grep '%' | grep -v '^#' | head -15 >"$perf_dir/dso-$label.txt"
-        echo "== $label: self time by library" && cat "$perf_dir/dso-$label.txt"
-        echo "== $label: top entries (self)" && head -25 "$perf_dir/top-$label.txt"
+        data="$perf_dir/perf-$label.data"
+        perf report -i "$data" --no-children -g none --sort dso --stdio 2>/dev/null \
+            | awk '/%/ && !/^#/' >"$perf_dir/self-by-library-$label.txt"
+        perf report -i "$data" --no-children -g none --sort dso,sym --stdio 2>/dev/null \
+            | awk '/%/ && !/^#/' >"$perf_dir/self-$label.txt"
+        perf report -i "$data" --children -g none --sort sym --stdio 2>/dev/null \
+            | awk '/%/ && !/^#/' >"$perf_dir/inclusive-$label.txt"
+        echo "== $label: self time by library"
+        awk 'NR <= 12' "$perf_dir/self-by-library-$label.txt"
+        echo "== $label: top entries, self time"
+        awk 'NR <= 25' "$perf_dir/self-$label.txt"
+        echo "== $label: top entries, with what they call (children, self)"
+        awk 'NR <= 60' "$perf_dir/inclusive-$label.txt"
     done
     exit 0
 fi
