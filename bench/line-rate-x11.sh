@@ -12,6 +12,9 @@
 #            median and range of the runs
 #   X        the same for the X server, which does the drawing the monitor asks for
 #   switches voluntary context switches a second, summed over the monitor's threads
+#   r/w      read and write system calls a second (/proc/PID/io syscr, syscw): reads of the
+#            port, the X connection and the event loop's wake-up descriptor; writes to the
+#            X server (each push of the window) and wake-ups
 #   RSS      peak resident set (VmHWM) at the end of a run, the largest of the runs
 #   shown    pairs the monitor showed (its --stats-every count) against pairs the drive wrote,
 #            over whole runs, summed over the runs
@@ -114,6 +117,10 @@ ticks=$(getconf CLK_TCK)
 cpu_ticks() {
     sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
 }
+# Read and write system calls of a process, all its threads: "reads writes".
+io_calls() {
+    awk '/^syscr/ { r = $2 } /^syscw/ { w = $2 } END { print r + 0, w + 0 }' "/proc/$1/io"
+}
 voluntary_switches() {
     cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
 }
@@ -143,7 +150,7 @@ wait_for() { # seconds condition...
 has_line() { [ -s "$1" ]; }
 streaming() { [ "$(last_shown "$1")" ] && [ "$(last_shown "$1")" -gt 0 ]; }
 
-# One run: sets run_result to "cpu% x% switches/s rss_kB shown sent".
+# One run: sets run_result to "cpu% x% switches/s rss_kB shown sent reads/s writes/s".
 run_result=""
 run_once() {
     local bin=$1 size=$2 label=$3
@@ -168,8 +175,9 @@ run_once() {
         return 1
     fi
     sleep "$warmup"
-    local t0 c0 x0 v0 t1 c1 x1 v1
+    local t0 c0 x0 v0 t1 c1 x1 v1 io0 io1
     t0=$(now); c0=$(cpu_ticks "$mon"); x0=$(cpu_ticks "$xvfb_pid"); v0=$(voluntary_switches "$mon")
+    io0=$(io_calls "$mon")
     if [ -n "$perf_dir" ]; then
         # DWARF unwinding: the distribution's Qt is built without frame pointers.
         perf record --call-graph dwarf -o "$perf_dir/perf-$label.data" -p "$mon" -- sleep "$seconds" \
@@ -178,6 +186,7 @@ run_once() {
         sleep "$seconds"
     fi
     t1=$(now); c1=$(cpu_ticks "$mon"); x1=$(cpu_ticks "$xvfb_pid"); v1=$(voluntary_switches "$mon")
+    io1=$(io_calls "$mon")
     wait "$drive_pid" || true
     # The last pieces on their way, and the next stats line.
     local shown=""
@@ -202,8 +211,11 @@ run_once() {
     fi
     run_result=$(awk -v c0="$c0" -v c1="$c1" -v x0="$x0" -v x1="$x1" -v v0="$v0" -v v1="$v1" \
         -v t0="$t0" -v t1="$t1" -v hz="$ticks" -v rss="$rss" -v shown="$shown" -v sent="$sent" \
-        'BEGIN { w = t1 - t0; printf "%.3f %.3f %.1f %d %d %d\n", 100 * (c1 - c0) / hz / w,
-                 100 * (x1 - x0) / hz / w, (v1 - v0) / w, rss, shown, sent }')
+        -v io0="$io0" -v io1="$io1" \
+        'BEGIN { w = t1 - t0; split(io0, a, " "); split(io1, b, " ")
+                 printf "%.3f %.3f %.1f %d %d %d %.1f %.1f\n", 100 * (c1 - c0) / hz / w,
+                 100 * (x1 - x0) / hz / w, (v1 - v0) / w, rss, shown, sent,
+                 (b[1] - a[1]) / w, (b[2] - a[2]) / w }')
 }
 
 # Start to exit of a screenshot run, in seconds.
@@ -275,7 +287,7 @@ for size in $sizes; do
             load=$(cut -d' ' -f1-3 /proc/loadavg)
             run_once "${binaries[$i]}" "$size" "${labels[$i]}-$size-$run"
             echo "$size ${labels[$i]} $run_result" >>"$results"
-            echo "# $size B ${labels[$i]} run $run: cpu% x% switches/s rss_kB shown sent = $run_result (load $load)" >&2
+            echo "# $size B ${labels[$i]} run $run: cpu% x% switches/s rss_kB shown sent reads/s writes/s = $run_result (load $load)" >&2
         done
     done
 done
@@ -291,17 +303,18 @@ done
 echo
 echo "Continuous mode, CPU saver off, 11 520 bytes/s on a pty, Xvfb; $runs × ${seconds} s per row after ${warmup} s of warm-up."
 echo
-echo "| Writes | Build | CPU % of a core, median (range) | X server % | Voluntary switches/s | Peak RSS MB | Pairs shown / sent |"
-echo "|---|---|---|---|---|---|---|"
+echo "| Writes | Build | CPU % of a core, median (range) | X server % | Voluntary switches/s | Reads/s, writes/s | Peak RSS MB | Pairs shown / sent |"
+echo "|---|---|---|---|---|---|---|---|"
 for size in $sizes; do
     for label in "${labels[@]}"; do
         rows=$(awk -v s="$size" -v l="$label" '$1 == s && $2 == l' "$results")
         cpu=$(echo "$rows" | awk '{ print $3 }' | spread "%.2f")
         xcpu=$(echo "$rows" | awk '{ print $4 }' | spread "%.2f")
         sw=$(echo "$rows" | awk '{ print $5 }' | spread "%.0f")
+        calls=$(echo "$rows" | awk '{ r += $9; w += $10 } END { printf "%.0f, %.0f", r / NR, w / NR }')
         rss=$(echo "$rows" | awk '$6 > m { m = $6 } END { printf "%.1f", m / 1024 }')
         pairs=$(echo "$rows" | awk '{ a += $7; b += $8 } END { printf "%d / %d", a, b }')
-        echo "| $size B | $label | $cpu | $xcpu | $sw | $rss | $pairs |"
+        echo "| $size B | $label | $cpu | $xcpu | $sw | $calls | $rss | $pairs |"
     done
 done
 echo
