@@ -43,6 +43,7 @@ bool FrameClock::paintNow(PaintThrottle *member)
     m_opening = true;
     QMetaObject::invokeMethod(
         this, [this] { m_opening = false; }, Qt::QueuedConnection);
+    Q_EMIT frameStarted();
     return true;
 }
 
@@ -56,5 +57,5 @@ void FrameClock::endFrame()
     m_frame.start();
     for (PaintThrottle *member : std::vector<PaintThrottle *>(m_members))
         member->releaseHeld();
-    Q_EMIT frameEnded();
+    Q_EMIT frameStarted();
 }

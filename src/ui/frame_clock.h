@@ -26,9 +26,12 @@ public:
     // Members keep running, each on a clock of its own; paints they held are released.
     ~FrameClock() override;
 
+    void setFrameInterval(int milliseconds) { m_frame.setInterval(milliseconds); }
+
 Q_SIGNALS:
-    // A frame has ended with paints held back, just after they were released.
-    void frameEnded();
+    // A frame has begun, with a change on a quiet clock or with the release of the paints held
+    // during the last one; what it paints goes out in one window update.
+    void frameStarted();
 
 private:
     friend class PaintThrottle;

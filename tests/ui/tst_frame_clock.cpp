@@ -54,7 +54,9 @@ void TestFrameClock::widgetsOnOneClockPaintInOneWindowUpdate()
     QVERIFY(QTest::qWaitForWindowExposed(&live.window));
     QCoreApplication::processEvents();
     UpdateWatch watch(&live.window, { live.label, live.gauge, live.other });
-    QSignalSpy frames(live.clock.get(), &FrameClock::frameEnded);
+    // A long frame, so that a loaded machine cannot end it between the steps below.
+    live.clock->setFrameInterval(500);
+    QSignalSpy frames(live.clock.get(), &FrameClock::frameStarted);
 
     // A quiet clock: everything changed before the event loop runs again is painted at once.
     live.gauge->setValue(100);
@@ -69,11 +71,10 @@ void TestFrameClock::widgetsOnOneClockPaintInOneWindowUpdate()
     QCoreApplication::processEvents();
     live.label->setCaption(QStringLiteral("- 7"));
     QCoreApplication::processEvents();
-    if (frames.isEmpty())
-        QCOMPARE(watch.paintingUpdates, 1);
+    QCOMPARE(watch.paintingUpdates, 1);
     QTRY_COMPARE(watch.paintingUpdates, 2);
     QCOMPARE(watch.lastPaintedIn.value(live.label), watch.lastPaintedIn.value(live.other));
-    QCOMPARE(frames.size(), 1);
+    QCOMPARE(frames.size(), 2);
 }
 
 void TestFrameClock::aHeldPaintOutlivesTheClock_data()
