@@ -12,6 +12,7 @@
 #include "ui/back_color.h"
 #include "ui/chart_surface.h"
 #include "ui/form_design.h"
+#include "ui/frame_clock.h"
 #include "ui/print_surface.h"
 #include "ui/szamolo.h"
 #include "ui/transient_analysis.h"
@@ -77,6 +78,14 @@ void Folap::applyDesign()
         { m_ui->Ertek, 18.75 },
     });
     m_ui->vonal->setSeparator(true);
+
+    // The read-out and the bars repaint on one clock, so each frame of live samples reaches the
+    // screen in one window update.
+    auto *liveFrames = new FrameClock(this);
+    liveFrames->setObjectName(QStringLiteral("liveFrames"));
+    m_ui->Ertek->setFrameClock(liveFrames);
+    m_ui->Pozitivbar->setFrameClock(liveFrames);
+    m_ui->Negativbar->setFrameClock(liveFrames);
 
     QLabel *const selfSizing[] = { m_ui->Label7, m_ui->Label2, m_ui->Label6, m_ui->Label1_0,
         m_ui->Label1_1, m_ui->Label1_2, m_ui->Label3_0, m_ui->Label3_1, m_ui->Label5_0,

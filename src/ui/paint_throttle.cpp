@@ -1,29 +1,56 @@
-// Repaints held to the frame rate; see the header.
+// A widget's membership of a frame clock; see the header.
 #include "ui/paint_throttle.h"
+
+#include "ui/frame_clock.h"
 
 #include <utility>
 
-PaintThrottle::PaintThrottle(QObject *context, std::function<void()> flushHeld)
+PaintThrottle::PaintThrottle(std::function<void()> flushHeld)
     : m_flushHeld(std::move(flushHeld))
 {
-    m_frame.setSingleShot(true);
-    m_frame.setInterval(kFrameMilliseconds);
-    QObject::connect(&m_frame, &QTimer::timeout, context, [this] {
-        if (!m_held)
-            return;
-        // The held paint starts a frame of its own, so a steady stream paints once per frame.
-        m_held = false;
-        m_frame.start();
-        m_flushHeld();
-    });
+}
+
+PaintThrottle::~PaintThrottle()
+{
+    if (m_clock)
+        m_clock->leave(this);
+}
+
+void PaintThrottle::setClock(FrameClock *clock)
+{
+    detach();
+    if (clock) {
+        m_clock = clock;
+        m_clock->join(this);
+    }
 }
 
 bool PaintThrottle::paintNow()
 {
-    if (m_frame.isActive()) {
-        m_held = true;
-        return false;
+    return clock()->paintNow(this);
+}
+
+FrameClock *PaintThrottle::clock()
+{
+    if (!m_clock) {
+        if (!m_own)
+            m_own = std::make_unique<FrameClock>();
+        m_clock = m_own.get();
+        m_clock->join(this);
     }
-    m_frame.start();
-    return true;
+    return m_clock;
+}
+
+void PaintThrottle::detach()
+{
+    if (m_clock)
+        m_clock->leave(this);
+    m_clock = nullptr;
+    releaseHeld();
+}
+
+void PaintThrottle::releaseHeld()
+{
+    if (std::exchange(m_held, false))
+        m_flushHeld();
 }

@@ -1,27 +1,39 @@
 // Holds a widget's repaints to a display frame rate when its content changes faster than anyone
-// can follow: the first change after a quiet frame is painted at once, the changes made
-// during the next frame are painted together when that frame ends. The widget's value itself
-// changes at once; only the painting waits, for at most one frame.
+// can follow. The widget's value itself changes at once; only the painting waits, for at most one
+// frame, on the FrameClock the throttle has joined (see frame_clock.h).
 #pragma once
 
-#include <QTimer>
-
 #include <functional>
+#include <memory>
+
+class FrameClock;
 
 class PaintThrottle
 {
 public:
-    // 25 frames a second: smooth for a bar, and faster than anyone reads a changing number.
-    static constexpr int kFrameMilliseconds = 40;
-
     // flushHeld runs at the end of a frame during which paints were held back.
-    PaintThrottle(QObject *context, std::function<void()> flushHeld);
+    explicit PaintThrottle(std::function<void()> flushHeld);
+    ~PaintThrottle();
+    PaintThrottle(const PaintThrottle &) = delete;
+    PaintThrottle &operator=(const PaintThrottle &) = delete;
 
-    // True: paint now, a frame starts. False: a frame is running; the paint is held back.
+    // Paints on this clock from now on, in step with its other members; nullptr: on a clock of
+    // its own. A paint held on the old clock is released at once.
+    void setClock(FrameClock *clock);
+
+    // True: paint now. False: the paint is held back until the frame ends.
     bool paintNow();
 
 private:
-    QTimer m_frame;
+    friend class FrameClock;
+
+    FrameClock *clock();
+    // Leaves the current clock, releasing a held paint.
+    void detach();
+    void releaseHeld();
+
     std::function<void()> m_flushHeld;
+    FrameClock *m_clock = nullptr; // joined; null until the first paint or setClock()
+    std::unique_ptr<FrameClock> m_own;
     bool m_held = false;
 };

@@ -3,8 +3,13 @@
 
 ReadoutLabel::ReadoutLabel(QWidget *parent)
     : QLabel(parent)
-    , m_throttle(this, [this] { update(); })
+    , m_throttle([this] { update(); })
 {
+}
+
+void ReadoutLabel::setFrameClock(FrameClock *clock)
+{
+    m_throttle.setClock(clock);
 }
 
 void ReadoutLabel::setCaption(const QString &caption)

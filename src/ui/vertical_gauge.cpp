@@ -16,7 +16,7 @@ constexpr int kFrame = 1;
 
 VerticalGauge::VerticalGauge(QWidget *parent)
     : QWidget(parent)
-    , m_throttle(this, [this] { update(std::exchange(m_held, QRegion())); })
+    , m_throttle([this] { update(std::exchange(m_held, QRect())); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -54,7 +54,12 @@ void VerticalGauge::setValue(int value)
     if (m_throttle.paintNow())
         update(band);
     else
-        m_held += band;
+        m_held = m_held.united(band);
+}
+
+void VerticalGauge::setFrameClock(FrameClock *clock)
+{
+    m_throttle.setClock(clock);
 }
 
 QSize VerticalGauge::sizeHint() const

@@ -140,6 +140,8 @@ private Q_SLOTS:
     void commandLinesAreReadOrRefused();
     void helpAndVersionAreShown_data();
     void helpAndVersionAreShown();
+    void piecesAreWholeSamples_data();
+    void piecesAreWholeSamples();
     void recordingsThatCannotPlayAreRefused_data();
     void recordingsThatCannotPlayAreRefused();
     void aRecordingPlaysAsItWasRecorded();
@@ -241,6 +243,31 @@ void TestDriveSim::helpAndVersionAreShown()
             qPrintable(command.message));
 }
 
+void TestDriveSim::piecesAreWholeSamples_data()
+{
+    QTest::addColumn<QString>("piece");
+    QTest::addColumn<int>("bytes"); // 0: refused
+    QTest::newRow("one sample") << "2" << 2;
+    QTest::newRow("a USB block") << "184" << 184;
+    QTest::newRow("largest") << "4096" << 4096;
+    QTest::newRow("half a sample") << "1" << 0;
+    QTest::newRow("odd") << "63" << 0;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("too large") << "4098" << 0;
+    QTest::newRow("not a number") << "64k" << 0;
+}
+
+void TestDriveSim::piecesAreWholeSamples()
+{
+    QFETCH(QString, piece);
+    QFETCH(int, bytes);
+    const DriveSimCommand command
+        = parseDriveSimCommand({ QStringLiteral("velmora-drive-sim"), "--piece", piece });
+    QCOMPARE(command.action, bytes ? DriveSimCommand::Action::Run : DriveSimCommand::Action::Fail);
+    if (bytes)
+        QCOMPARE(command.options.pieceBytes, bytes);
+}
+
 void TestDriveSim::recordingsThatCannotPlayAreRefused_data()
 {
     QTest::addColumn<bool>("exists");
@@ -290,16 +317,22 @@ void TestDriveSim::aRecordingPlaysAsItWasRecorded()
 void TestDriveSim::aRunStreamsTheModelAtLineRateAndCountsIt_data()
 {
     QTest::addColumn<bool>("waitOpen");
-    QTest::newRow("clock from the start") << false;
-    QTest::newRow("clock from the opening") << true;
+    QTest::addColumn<int>("piece");
+    QTest::newRow("clock from the start") << false << 0;
+    QTest::newRow("clock from the opening") << true << 0;
+    QTest::newRow("in pieces, from the start") << false << 184;
+    QTest::newRow("in pieces, from the opening") << true << 64;
 }
 
 void TestDriveSim::aRunStreamsTheModelAtLineRateAndCountsIt()
 {
     QFETCH(bool, waitOpen);
+    QFETCH(int, piece);
     QStringList arguments { "--seed", "3", "--duration", "1.5" };
     if (waitOpen)
         arguments << QStringLiteral("--wait-open");
+    if (piece)
+        arguments << QStringLiteral("--piece") << QString::number(piece);
     RunningSim sim(arguments);
     QTRY_VERIFY_WITH_TIMEOUT(sim.process().canReadLine(), kWaitMs);
     QVERIFY(sim.openPort());
@@ -325,9 +358,13 @@ void TestDriveSim::aRunStreamsTheModelAtLineRateAndCountsIt()
     const qsizetype at = whole.indexOf(got.left(400));
     QVERIFY(at >= 0 && at % 2 == 0);
     QCOMPARE(whole.mid(at, got.size()), got);
+    if (piece)
+        QCOMPARE(got.size() % piece, 0);
     if (waitOpen) {
         QCOMPARE(at, qsizetype(0));
-        QCOMPARE(got.size(), qsizetype(nominal));
+        // In pieces, the whole pieces the duration holds.
+        const qsizetype whole = piece ? qsizetype(nominal) / piece * piece : qsizetype(nominal);
+        QCOMPARE(got.size(), whole);
     }
 }
 

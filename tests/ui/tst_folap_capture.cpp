@@ -1,13 +1,18 @@
 // The serial control's events on the main window, on fake ports: reads cut where a real port
 // seldom cuts them, the recorder ignoring receive events, and the capture with its overview.
 #include "folap_harness.h"
+#include "paint_counter.h"
 
 #include "ui/chart_surface.h"
+#include "ui/frame_clock.h"
 #include "ui/vertical_gauge.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 
 namespace {
 
@@ -59,6 +64,7 @@ class TestFolapCapture : public QObject
 private Q_SLOTS:
     void receivedSampleIsShown_data();
     void receivedSampleIsShown();
+    void aStreamOfSamplesReachesTheScreenOncePerFrameWithoutLayouts();
     void receiveEventsChangeNothingInTriggeredMode();
     void overflowReadsTheCaptureAndRearms();
     void overviewDrawsEachColumnAtItsPairsRow_data();
@@ -110,6 +116,47 @@ void TestFolapCapture::receivedSampleIsShown()
     QCOMPARE(int(win.h.window->session().liveDeviation()), liveDeviation);
     QCOMPARE(win.led2(), overSpin ? LampColor::Red : LampColor::Green);
     QCOMPARE(win.w().MSComm().InBufferCount(), 0);
+}
+
+// Bars and read-out change with every sample; together they push the window to the screen once
+// per frame, and a caption change is only a repaint, never a new layout.
+void TestFolapCapture::aStreamOfSamplesReachesTheScreenOncePerFrameWithoutLayouts()
+{
+    Window win(true);
+    win.w().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&win.w()));
+    QCoreApplication::processEvents();
+    auto *ertek = win.h.control<QWidget>(QStringLiteral("Ertek"));
+    UpdateWatch watch(&win.w(),
+        { ertek, win.h.control<QWidget>(QStringLiteral("Pozitivbar")),
+            win.h.control<QWidget>(QStringLiteral("Negativbar")) });
+    auto *clock = win.h.control<FrameClock>(QStringLiteral("liveFrames"));
+    QSignalSpy frames(clock, &FrameClock::frameStarted);
+    int layoutRequests = 0;
+    auto *layouts = new EventCounter(QEvent::LayoutRequest, &layoutRequests, ertek);
+    ertek->parentWidget()->installEventFilter(layouts);
+
+    // Positive samples first, then from half a frame on alternating signs, so that the
+    // negative bar starts changing in the middle of a frame.
+    QElapsedTimer sinceFirstFrame;
+    connect(clock, &FrameClock::frameStarted, this, [&sinceFirstFrame] {
+        if (!sinceFirstFrame.isValid())
+            sinceFirstFrame.start();
+    });
+    const QDeadlineTimer deadline(20000);
+    for (int i = 0; frames.size() < 5 && !deadline.hasExpired(); ++i) {
+        const int value = 10 + i * 37 % 200;
+        const bool negative = sinceFirstFrame.isValid()
+            && sinceFirstFrame.elapsed() >= FrameClock::kFrameMilliseconds / 2 && i % 2;
+        win.feed(negative ? QByteArray::fromHex("81") + char(256 - value)
+                          : QByteArray::fromHex("80") + char(value));
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(frames.size(), 5);
+    // Each frame paints in one window update at most.
+    QVERIFY2(
+        watch.paintingUpdates <= frames.size(), qPrintable(QString::number(watch.paintingUpdates)));
+    QCOMPARE(layoutRequests, 0);
 }
 
 void TestFolapCapture::receiveEventsChangeNothingInTriggeredMode()

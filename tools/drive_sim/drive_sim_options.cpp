@@ -4,6 +4,7 @@
 #include "core/app_version.h"
 #include "sim/drive_model.h"
 #include "sim/recorded_samples.h"
+#include "pty_drive.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -12,6 +13,7 @@
 
 namespace {
 constexpr int kHighestRate = 10000000;
+constexpr int kLargestPiece = 4096;
 
 // A positive, finite number of seconds; false when the text is not one.
 bool readSeconds(const QString &text, double *seconds)
@@ -49,6 +51,12 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
     const QCommandLineOption rate(QStringLiteral("rate"),
         QStringLiteral("Line rate (default 11520, 115200 baud)."), QStringLiteral("BYTES_PER_S"),
         QString::number(DriveSender::kDefaultBytesPerSecond));
+    const QCommandLineOption piece(QStringLiteral("piece"),
+        QStringLiteral("Write once per this many bytes of line time (even), so a continuous "
+                       "stream goes out in pieces of exactly this size (default: what is due "
+                       "every %1 ms).")
+            .arg(PtyDrive::kChunkMs),
+        QStringLiteral("BYTES"));
     const QCommandLineOption raw(QStringLiteral("raw"),
         QStringLiteral("Play the samples of a recorded byte stream, over and over, instead of "
                        "the simulated axis."),
@@ -61,9 +69,8 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
                        "byte."));
     const QCommandLineOption stats(
         QStringLiteral("stats"), QStringLiteral("Print the counts every second on stderr."));
-    parser.addOptions(
-        { help, version, mode, seed, duration, overspin, rate, raw, waitOpen, startMidSample,
-            stats });
+    parser.addOptions({ help, version, mode, seed, duration, overspin, rate, piece, raw, waitOpen,
+        startMidSample, stats });
 
     DriveSimCommand command;
     const auto fail = [&command](const QString &message) {
@@ -106,6 +113,13 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
     if (!ok || options.bytesPerSecond < 2 || options.bytesPerSecond > kHighestRate)
         return fail(QStringLiteral("--rate takes a whole number of bytes a second from 2 to %1")
                         .arg(kHighestRate));
+    if (parser.isSet(piece)) {
+        options.pieceBytes = parser.value(piece).toInt(&ok);
+        if (!ok || options.pieceBytes < 2 || options.pieceBytes > kLargestPiece
+            || options.pieceBytes % 2 != 0)
+            return fail(QStringLiteral("--piece takes an even number of bytes from 2 to %1")
+                            .arg(kLargestPiece));
+    }
     options.rawFile = parser.value(raw);
     if (parser.isSet(raw) && options.rawFile.isEmpty())
         return fail(QStringLiteral("--raw takes a file name"));

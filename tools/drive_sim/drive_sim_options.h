@@ -18,6 +18,9 @@ struct DriveSimOptions
     double durationSeconds = 0.0; // 0: until stopped
     double overspinEverySeconds = 0.0;
     int bytesPerSecond = DriveSender::kDefaultBytesPerSecond;
+    // Write exactly this many bytes at a time, one piece every pieceBytes / rate seconds, as an
+    // adapter that hands its bytes over in fixed blocks; 0: whatever is due every few ms.
+    int pieceBytes = 0;
     QString rawFile;
     bool waitOpen = false;
     // The first byte on the line is a sample's value byte, as when a reader opens the port while

@@ -52,6 +52,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     PtyDrive drive(std::move(sender), options.triggered);
+    drive.setPieceBytes(options.pieceBytes);
     if (!drive.open(&error)) {
         std::fprintf(stderr, "velmora-drive-sim: %s\n", qPrintable(error));
         return 1;

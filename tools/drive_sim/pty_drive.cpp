@@ -200,6 +200,16 @@ void PtyDrive::linger(const volatile std::sig_atomic_t *stop)
     }
 }
 
+qint64 PtyDrive::tickNs(qint64 tick) const
+{
+    if (m_pieceBytes == 0)
+        return tick * kChunkMs * kNsPerMs;
+    // Rounded up, so that the sender's byte budget at this time holds the whole piece.
+    const qint64 bytes = tick * m_pieceBytes;
+    const qint64 rate = m_sender->bytesPerSecond();
+    return bytes / rate * kNsPerSecond + (bytes % rate * kNsPerSecond + rate - 1) / rate;
+}
+
 void PtyDrive::run(double durationSeconds, bool waitOpen, const volatile std::sig_atomic_t *stop,
     const std::function<void(const PtyDriveCounts &)> &everySecond)
 {
@@ -207,14 +217,18 @@ void PtyDrive::run(double durationSeconds, bool waitOpen, const volatile std::si
         = durationSeconds > 0.0 ? qint64(std::llround(durationSeconds * kNsPerSecond)) : 0;
     qint64 start = monotonicNs();
     bool started = !waitOpen;
-    qint64 nextTick = start;
+    // The ticks are counted from origin; in pieces the drive's time is the ticks' own.
+    qint64 origin = start;
+    qint64 tick = 0;
     qint64 nextReport = kNsPerSecond;
     while (!*stop) {
-        nextTick += kChunkMs * kNsPerMs;
-        sleepUntil(nextTick);
+        ++tick;
+        sleepUntil(origin + tickNs(tick));
         const qint64 now = monotonicNs();
-        if (now - nextTick > kLateNs)
-            nextTick = now;
+        if (m_pieceBytes == 0 && now - (origin + tickNs(tick)) > kLateNs) {
+            origin = now;
+            tick = 0;
+        }
         followReader();
         discardReaderOutput();
         if (!started) {
@@ -222,10 +236,16 @@ void PtyDrive::run(double durationSeconds, bool waitOpen, const volatile std::si
                 continue;
             started = true;
             start = now;
+            if (m_pieceBytes != 0) {
+                origin = now;
+                tick = 0;
+            }
         }
-        const qint64 elapsed = now - start;
-        const bool finished = limitNs > 0 && elapsed >= limitNs;
-        send(finished ? limitNs : elapsed);
+        const qint64 elapsed = m_pieceBytes ? tickNs(tick) : now - start;
+        // In pieces the run ends with the last whole piece the duration holds.
+        const qint64 reaches = m_pieceBytes ? tickNs(tick + 1) - 1 : elapsed;
+        const bool finished = limitNs > 0 && reaches >= limitNs;
+        send(finished ? std::min(elapsed, limitNs) : elapsed);
         if (everySecond && elapsed >= nextReport) {
             everySecond(counts());
             nextReport += kNsPerSecond;

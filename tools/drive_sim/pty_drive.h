@@ -37,6 +37,12 @@ public:
     PtyDrive(const PtyDrive &) = delete;
     PtyDrive &operator=(const PtyDrive &) = delete;
 
+    // Writes once per this many bytes of line time (even: whole samples) since the drive's clock
+    // started, so a streaming drive writes pieces of exactly this size; 0 (the default) writes
+    // what is due every kChunkMs. Pieces that fall late are written one after the other at
+    // once, never merged into one larger write.
+    void setPieceBytes(int bytes) { m_pieceBytes = bytes; }
+
     // Creates the terminal in raw mode at 115200 baud; false with *error set on failure.
     bool open(QString *error);
     QString slavePath() const { return m_slavePath; }
@@ -61,12 +67,15 @@ private:
     bool readerPresent() const { return m_openings > 0; }
     bool requestToSend() const { return m_triggered && readerPresent(); }
     void linger(const volatile std::sig_atomic_t *stop);
+    // Drive time of the tick'th tick since the clock started.
+    qint64 tickNs(qint64 tick) const;
     void send(qint64 elapsedNs);
     void write(const QByteArray &bytes);
     void discardReaderOutput();
 
     std::unique_ptr<DriveSender> m_sender;
     bool m_triggered;
+    int m_pieceBytes = 0;
     int m_master = -1;
     int m_watch = -1; // inotify descriptor; -1 falls back to the master's hang-up flag
     QString m_slavePath;
