@@ -25,7 +25,8 @@ TransientChartView::TransientChartView(QWidget *parent)
     , m_timeAxis(new QValueAxis)
     , m_stepsAxis(new QValueAxis)
 {
-    QChart *c = new QChart;
+    // The view comes with a chart of its own; replacing it would leave that one unowned.
+    QChart *c = chart();
     c->setMargins(QMargins(4, 4, 8, 4));
     c->layout()->setContentsMargins(0, 0, 0, 0);
     c->setBackgroundRoundness(0);
@@ -48,7 +49,6 @@ TransientChartView::TransientChartView(QWidget *parent)
         updateTicks();
         viewport()->update();
     });
-    setChart(c);
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::RectangleRubberBand);
     setMouseTracking(true);
