@@ -3,7 +3,7 @@
 // missing last line end aside), so it reads back to the same samples, and its figures count
 // every sample once. The same bytes, taken as a raw capture, decode into consecutive samples
 // whose figures and cursor statistics stay within the capture.
-#include "capture/transient_figures.h"
+#include "analysis/transient_figures.h"
 #include "files/transient_csv.h"
 #include "fuzz_support.h"
 

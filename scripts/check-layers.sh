@@ -9,11 +9,12 @@ declare -A allowed=(
     [core]=""
     [serial]="core"
     [capture]="core serial"
+    [analysis]="core capture"
     [sim]="core serial capture"
-    [files]="core capture"
+    [files]="core capture analysis"
     [calculator]="core"
-    [ui]="core serial capture sim files calculator"
-    [app]="core serial capture sim files calculator ui"
+    [ui]="core serial capture analysis sim files calculator"
+    [app]="core serial capture analysis sim files calculator ui"
 )
 
 status=0

@@ -1,7 +1,7 @@
 // The analysis window's screenshot.
 #include "app/analysis_screenshot.h"
 
-#include "capture/transient_history.h"
+#include "analysis/transient_history.h"
 #include "ui/folap.h"
 #include "ui/transient_analysis.h"
 

@@ -1,7 +1,7 @@
 // Writing the live stream log.
 #include "files/live_stream_log.h"
 
-#include "capture/transient_figures.h"
+#include "analysis/transient_figures.h"
 #include "files/transient_csv.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Capture and history files.
 #include "files/transient_csv.h"
 
-#include "capture/transient_figures.h"
+#include "analysis/transient_figures.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // The main window's design fix-ups, start-up, shut-down, About box, port list and CPU saver.
 #include "ui/folap.h"
 
-#include "capture/transient_history.h"
+#include "analysis/transient_history.h"
 #include "core/app_title.h"
 #include "core/app_version.h"
 #include "core/module_state.h"

@@ -2,7 +2,7 @@
 #include "ui/transient_analysis.h"
 
 #include "capture/transient_chart_scale.h"
-#include "capture/transient_figures.h"
+#include "analysis/transient_figures.h"
 #include "core/app_title.h"
 #include "core/user_prompts.h"
 #include "files/transient_csv.h"

@@ -5,8 +5,8 @@
 // and files layers, and every question to the user goes through UserPrompts.
 #pragma once
 
-#include "capture/transient_history.h"
-#include "capture/transient_references.h"
+#include "analysis/transient_history.h"
+#include "analysis/transient_references.h"
 
 #include <QWidget>
 

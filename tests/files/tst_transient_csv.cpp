@@ -1,6 +1,6 @@
 // Capture and history files: what is written reads back to the same samples and figures, and
 // whatever the monitor did not write is refused with the line at fault.
-#include "capture/transient_figures.h"
+#include "analysis/transient_figures.h"
 #include "files/transient_csv.h"
 #include "transient_sample_text.h"
 

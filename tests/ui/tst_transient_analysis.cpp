@@ -1,8 +1,8 @@
 // The transient analysis window on the main window's session, fed through a fake port: opening
 // from the Tools menu, the figures of each capture, the history, the cursors, the references
 // and the files.
-#include "capture/transient_figures.h"
-#include "capture/transient_history.h"
+#include "analysis/transient_figures.h"
+#include "analysis/transient_history.h"
 #include "files/transient_csv.h"
 #include "folap_harness.h"
 #include "transient_sample_text.h"

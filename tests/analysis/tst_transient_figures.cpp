@@ -1,6 +1,6 @@
 // A capture's samples and figures, on signals built so that the figures follow from how they
 // were built: a damped sine with peaks on samples, steps, lone pulses, gaps and shifted phases.
-#include "capture/transient_figures.h"
+#include "analysis/transient_figures.h"
 #include "transient_sample_text.h"
 
 #include <QMap>

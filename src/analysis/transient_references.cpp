@@ -1,5 +1,5 @@
 // Reference captures and their colours.
-#include "capture/transient_references.h"
+#include "analysis/transient_references.h"
 
 bool TransientReferences::add(const TransientCapture &capture, const QString &name)
 {

@@ -1,5 +1,5 @@
 // The figures of one transient, the cursor statistics, and their texts.
-#include "capture/transient_figures.h"
+#include "analysis/transient_figures.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // so captures made while the window is closed are there when it opens.
 #pragma once
 
-#include "capture/transient_figures.h"
+#include "analysis/transient_figures.h"
 #include "capture/transient_samples.h"
 
 #include <QAbstractTableModel>

@@ -2,8 +2,8 @@
 // taken from the session as they come in; the references and their colours; the chart's scale.
 #include "capture/capture_session.h"
 #include "capture/transient_chart_scale.h"
-#include "capture/transient_history.h"
-#include "capture/transient_references.h"
+#include "analysis/transient_history.h"
+#include "analysis/transient_references.h"
 #include "fake_serial_device.h"
 #include "transient_sample_text.h"
 

@@ -1,5 +1,5 @@
 // This run's captures, newest first.
-#include "capture/transient_history.h"
+#include "analysis/transient_history.h"
 
 #include "capture/capture_session.h"
 
