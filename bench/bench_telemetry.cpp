@@ -6,18 +6,17 @@
 #include "capture/overview_trace.h"
 #include "capture/sample_decoder.h"
 
-#include <QList>
-#include <QString>
+#include <QByteArrayView>
 
 #include <algorithm>
 
 namespace {
 
-using Capture = std::array<quint8, ModuleState::kCaptureBufferLast + 1>;
+using Capture = CaptureBuffer;
 
 Capture transientCapture()
 {
-    const QByteArray bytes = bench::transientPairs(ModuleState::kCaptureLength / 2);
+    const QByteArray bytes = bench::transientPairs(kTransientCaptureBytes / 2);
     Capture capture {};
     std::copy(bytes.cbegin(), bytes.cend(), capture.begin() + 1);
     return capture;
@@ -29,12 +28,9 @@ Capture transientCapture()
 VELMORA_BENCHMARK(decodeOneSecondOfSamples)
 {
     const QByteArray bytes = bench::transientPairs(5760);
-    QList<QString> reads;
-    for (int i = 0; i < bytes.size(); i += 2)
-        reads.append(QString::fromLatin1(bytes.mid(i, 2)));
     run.measure([&] {
-        for (const QString &read : reads)
-            bench::keep(decodeSample(read));
+        for (qsizetype i = 0; i < bytes.size(); i += 2)
+            bench::keep(decodeSample(QByteArrayView(bytes).sliced(i, 2)));
     });
 }
 

@@ -45,7 +45,7 @@ struct MagnifierRig
             return nullptr;
         };
         window = std::make_unique<Folap>(state, noDevice, ports, prompts, FolapSettings {});
-        const QByteArray bytes = bench::transientPairs(ModuleState::kCaptureLength / 2);
+        const QByteArray bytes = bench::transientPairs(kTransientCaptureBytes / 2);
         std::copy(bytes.cbegin(), bytes.cend(), window->session().captureBuffer().begin() + 1);
         csuszka = window->findChild<QScrollBar *>(QStringLiteral("Csuszka"));
         csuszka->setValue(1000);

@@ -287,7 +287,7 @@ private:
         const bool open = m_control.PortOpen();
         const int waiting = m_control.InBufferCount();
         const int length = m_control.InputLen();
-        const QString text = QString::fromLatin1(m_control.Input());
+        const QString text = QString::fromLatin1(m_control.takeInput().toByteArray());
         fuzzCheck(text.size() == (length > 0 ? std::min(length, waiting) : waiting),
             "a read took other than InputLen bytes of those waiting");
         fuzzCheck(m_control.InBufferCount() == waiting - text.size(),

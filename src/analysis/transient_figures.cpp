@@ -1,6 +1,8 @@
 // The figures of one transient, the cursor statistics, and their texts.
 #include "analysis/transient_figures.h"
 
+#include "analysis/figure_number.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -8,34 +10,6 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-qint64 powerOfTen(int decimals)
-{
-    qint64 scale = 1;
-    for (int i = 0; i < decimals; ++i)
-        scale *= 10;
-    return scale;
-}
-
-// A rounded value held as an integer count of 10^-decimals.
-QString scaledText(qint64 scaled, int decimals)
-{
-    const qint64 scale = powerOfTen(decimals);
-    const qint64 magnitude = scaled < 0 ? -scaled : scaled;
-    QString text = scaled < 0 ? QStringLiteral("-") : QString();
-    text += QString::number(magnitude / scale);
-    if (decimals > 0) {
-        text += QLatin1Char('.');
-        text += QString::number(magnitude % scale).rightJustified(decimals, QLatin1Char('0'));
-    }
-    return text;
-}
-
-// Appends unit to a number text, or gives the none text for an empty one.
-QString withUnit(const QString &number, const char *unit)
-{
-    return number.isEmpty() ? noFigureText() : number + QLatin1String(unit);
-}
 
 } // namespace
 
@@ -165,123 +139,13 @@ TransientFigures transientFigures(const QList<TransientSample> &samples)
     return f;
 }
 
-QString noFigureText()
+std::optional<int> transientTrigger(const QList<TransientSample> &samples)
 {
-    return QString(QChar(0x2014));
-}
-
-QString decimalText(qint64 numerator, qint64 denominator, int decimals)
-{
-    if (denominator == 0)
-        return QString();
-    if (denominator < 0) {
-        numerator = -numerator;
-        denominator = -denominator;
+    for (const TransientSample &sample : samples) {
+        if (sample.isValid() && std::abs(sample.deviation) > kTransientTriggerSteps)
+            return sample.index;
     }
-    const qint64 scaled = numerator * powerOfTen(decimals);
-    const qint64 magnitude = scaled < 0 ? -scaled : scaled;
-    const qint64 rounded = (2 * magnitude + denominator) / (2 * denominator);
-    return scaledText(scaled < 0 ? -rounded : rounded, decimals);
-}
-
-QString decimalText(double value, int decimals)
-{
-    const double scaled = value * double(powerOfTen(decimals));
-    if (!(std::abs(scaled) < 1e18)) // NaN and infinities included
-        return QString();
-    return scaledText(std::llround(scaled), decimals);
-}
-
-QString timeMsText(int sampleDelta)
-{
-    return decimalText(qint64(sampleDelta) * 1000, kTransientSampleRateHz, 3);
-}
-
-QString stepsText(int deviation)
-{
-    return (deviation > 0 ? QStringLiteral("+") : QString()) + QString::number(deviation)
-        + QStringLiteral(" steps");
-}
-
-TransientFigureNumbers transientFigureNumbers(const TransientFigures &f)
-{
-    TransientFigureNumbers t;
-    const int origin = f.timeOrigin();
-    if (f.trigger)
-        t.triggerIndex = QString::number(f.trigger->index);
-    if (f.peak) {
-        t.peakSteps = QString::number(f.peak->deviation);
-        t.peakMs = timeMsText(f.peak->index - origin);
-    }
-    if (f.overshoot) {
-        t.overshootSteps = QString::number(f.overshoot->deviation);
-        t.overshootPercent = decimalText(
-            100 * qint64(std::abs(f.overshoot->deviation)), std::abs(f.peak->deviation), 1);
-    }
-    if (f.settleIndex)
-        t.settleMs = timeMsText(*f.settleIndex - origin);
-    if (f.ringHz) {
-        const qint64 crossings = f.crossings.size();
-        t.ringHz = decimalText((crossings - 1) * kTransientSampleRateHz,
-            2 * qint64(f.crossings.last() - f.crossings.first()), 1);
-    }
-    if (f.damping)
-        t.damping = decimalText(*f.damping, 3);
-    if (f.moments.count > 0) {
-        t.meanSteps = decimalText(f.moments.sum, f.moments.count, 2);
-        t.rmsSteps = decimalText(*f.rmsSteps, 2);
-    }
-    t.overSpinSamples = QString::number(f.overSpinCount);
-    t.validSamples = QString::number(f.validCount);
-    t.missingSamples = QString::number(f.missingCount);
-    return t;
-}
-
-TransientFigureTexts transientFigureTexts(const TransientFigures &f)
-{
-    const TransientFigureNumbers numbers = transientFigureNumbers(f);
-    TransientFigureTexts t;
-    t.trigger = f.trigger
-        ? QStringLiteral("sample %1, %2").arg(numbers.triggerIndex, stepsText(f.trigger->deviation))
-        : noFigureText();
-    t.peak = f.peak ? stepsText(f.peak->deviation) : noFigureText();
-    t.peakTime = withUnit(numbers.peakMs, " ms");
-    t.overshoot = f.overshoot
-        ? QStringLiteral("%1 (%2 %) at %3 ms")
-              .arg(stepsText(f.overshoot->deviation), numbers.overshootPercent,
-                  timeMsText(f.overshoot->index - f.timeOrigin()))
-        : noFigureText();
-    t.settle = f.settling == Settling::NotSettled ? QStringLiteral("not settled")
-                                                  : withUnit(numbers.settleMs, " ms");
-    t.ring = withUnit(numbers.ringHz, " Hz");
-    t.damping = withUnit(numbers.damping, "");
-    t.mean = withUnit(numbers.meanSteps, " steps");
-    t.rms = withUnit(numbers.rmsSteps, " steps");
-    t.overSpin = numbers.overSpinSamples;
-    t.samples
-        = QStringLiteral("%1 valid, %2 missing").arg(numbers.validSamples, numbers.missingSamples);
-    return t;
-}
-
-QString transientFiguresClipboardText(const TransientFigureTexts &t)
-{
-    const std::pair<const char *, const QString *> lines[] = {
-        { "Trigger", &t.trigger },
-        { "Peak", &t.peak },
-        { "Peak time", &t.peakTime },
-        { "Overshoot", &t.overshoot },
-        { "Settling time", &t.settle },
-        { "Ringing frequency", &t.ring },
-        { "Damping ratio", &t.damping },
-        { "Mean", &t.mean },
-        { "RMS", &t.rms },
-        { "Over-spin samples", &t.overSpin },
-        { "Samples", &t.samples },
-    };
-    QString text;
-    for (const auto &[caption, value] : lines)
-        text += QLatin1String(caption) + QStringLiteral(": ") + *value + QLatin1Char('\n');
-    return text;
+    return std::nullopt;
 }
 
 CursorStatistics cursorStatistics(
@@ -348,6 +212,6 @@ CursorTexts cursorTexts(const CursorStatistics &c)
     t.mean = c.moments.count > 0
         ? decimalText(c.moments.sum, c.moments.count, 2) + QStringLiteral(" steps")
         : noFigureText();
-    t.rms = withUnit(c.rmsSteps ? decimalText(*c.rmsSteps, 2) : QString(), " steps");
+    t.rms = c.rmsSteps ? decimalText(*c.rmsSteps, 2) + QStringLiteral(" steps") : noFigureText();
     return t;
 }

@@ -1,8 +1,8 @@
-// The figures of one transient for the person tuning the axis, the statistics between the two
-// chart cursors, and the texts shown for both. Every figure is taken over the valid samples only:
-// a missing or over-spin sample is skipped as if it were not there. It does not trigger, is no
-// crossing, does not end a half-cycle, and neither breaks nor prolongs the settled stretch, while
-// time runs on through it.
+// The figures of one transient for the person tuning the axis, and the statistics between the
+// two chart cursors with their texts (the figures' texts come from the table in figure_table.h).
+// Every figure is taken over the valid samples only: a missing or over-spin sample is skipped as if
+// it were not there. It does not trigger, is no crossing, does not end a half-cycle, and neither
+// breaks nor prolongs the settled stretch, while time runs on through it.
 //
 //   trigger     the first valid sample with |e| > 20; times count from it (or from sample 0).
 //   peak        the largest |e|, the first one on a tie.
@@ -20,13 +20,17 @@
 //               zeta = delta / sqrt(pi^2 + delta^2), negative when the ringing grows. Needs two
 //               extremes, so two crossings are enough.
 //   mean, RMS   of e; none without valid samples.
-//
-// Shown rounded half away from zero, never as "-0": times to 0.001 ms, frequency to 0.1 Hz,
-// zeta to 0.001, percent to 0.1, mean and RMS to 0.01. Times, frequencies, percent and means
-// are rounded from their exact ratios, so a value that lies on a half rounds the same every time.
 #pragma once
 
 #include "capture/transient_samples.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The drive's following-error limit: the first valid sample beyond it is the trigger.
+inline constexpr int kTransientTriggerSteps = 20;
 
 inline constexpr int kSettleBandSteps = 10;
 inline constexpr int kRingThresholdSteps = 3;
@@ -81,61 +85,13 @@ struct TransientFigures
 
 TransientFigures transientFigures(const QList<TransientSample> &samples);
 
-// Shown when a figure is none.
-QString noFigureText();
-
-// numerator / denominator with the given decimals, half away from zero; empty when the
-// denominator is 0.
-QString decimalText(qint64 numerator, qint64 denominator, int decimals);
-// Empty for a value that is not finite or too large to round.
-QString decimalText(double value, int decimals);
-// The time of sampleDelta samples in ms, to 0.001 ms: "-22.222".
-QString timeMsText(int sampleDelta);
-// "+143 steps", "-37 steps", "0 steps".
-QString stepsText(int deviation);
-
-// The figures as rounded numbers without units, empty for none: what the history file and the
-// command's output carry. A settle time is empty both without a trigger and when not settled;
-// the trigger column tells the two apart.
-struct TransientFigureNumbers
+// The first valid sample with |e| > 20; none when no sample goes beyond the limit.
+std::optional<int> transientTrigger(const QList<TransientSample> &samples);
+// Times are counted from the trigger, or from the first sample when there is none.
+inline int transientTimeOrigin(std::optional<int> triggerIndex)
 {
-    QString triggerIndex;
-    QString peakSteps;
-    QString peakMs;
-    QString overshootSteps;
-    QString overshootPercent;
-    QString settleMs;
-    QString ringHz;
-    QString damping;
-    QString meanSteps;
-    QString rmsSteps;
-    QString overSpinSamples;
-    QString validSamples;
-    QString missingSamples;
-};
-
-TransientFigureNumbers transientFigureNumbers(const TransientFigures &figures);
-
-// The figures as the window shows them, each commented with its label's objectName.
-struct TransientFigureTexts
-{
-    QString trigger; // triggerValue: "sample 128, +21 steps"
-    QString peak; // peakValue: "+143 steps"
-    QString peakTime; // peakTimeValue: "12.847 ms"
-    QString overshoot; // overshootValue: "-37 steps (25.9 %) at 15.104 ms"
-    QString settle; // settleValue: "8.160 ms", "not settled"
-    QString ring; // ringValue: "402.1 Hz"
-    QString damping; // dampingValue: "0.118"
-    QString mean; // meanValue: "1.23 steps"
-    QString rms; // rmsValue: "12.40 steps"
-    QString overSpin; // overSpinValue: "3"
-    QString samples; // "2050 valid, 0 missing"
-};
-
-TransientFigureTexts transientFigureTexts(const TransientFigures &figures);
-
-// "Caption: text" a line, for "Copy figures".
-QString transientFiguresClipboardText(const TransientFigureTexts &texts);
+    return triggerIndex.value_or(0);
+}
 
 // What the two chart cursors read. Each cursor snaps to the sample nearest its time (clamped to
 // the capture); the statistics run over the valid samples from one cursor to the other, both

@@ -1,21 +1,21 @@
-// Reference captures and their colours.
+// Reference captures and their slots.
 #include "analysis/transient_references.h"
 
 bool TransientReferences::add(const TransientCapture &capture, const QString &name)
 {
     if (isFull())
         return false;
-    int colour = 0;
-    const auto taken = [this](int c) {
+    int slot = 0;
+    const auto taken = [this](int s) {
         for (const Reference &r : m_references) {
-            if (r.colour == c)
+            if (r.slot == s)
                 return true;
         }
         return false;
     };
-    while (taken(colour))
-        ++colour;
-    m_references.append({ capture, name, colour });
+    while (taken(slot))
+        ++slot;
+    m_references.append({ capture, name, slot });
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The captures the analysis window draws behind the shown one for comparison: up to 8, each
-// keeping its colour for as long as it stays, so that removing one does not repaint the others.
+// keeping its slot (and so its colour) for as long as it stays, so that removing one does not
+// repaint the others.
 #pragma once
 
 #include "capture/transient_samples.h"
@@ -16,7 +17,7 @@ public:
     {
         TransientCapture capture;
         QString name; // a file name or the capture's label
-        int colour = 0; // 0..kMaxReferences - 1: which of the window's reference colours
+        int slot = 0; // 0..kMaxReferences - 1: which of the window's reference colours
     };
 
     bool isFull() const { return m_references.size() >= kMaxReferences; }
@@ -24,7 +25,7 @@ public:
     const Reference &at(int row) const { return m_references.at(row); }
     const QList<Reference> &all() const { return m_references; }
 
-    // Appends with the first colour no reference holds; false, changing nothing, when full.
+    // Appends in the first slot no reference holds; false, changing nothing, when full.
     bool add(const TransientCapture &capture, const QString &name);
     // Rows out of range are ignored.
     void remove(int row);

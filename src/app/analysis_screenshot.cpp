@@ -1,8 +1,8 @@
 // The analysis window's screenshot.
 #include "app/analysis_screenshot.h"
 
-#include "analysis/transient_history.h"
 #include "ui/folap.h"
+#include "ui/history_table_model.h"
 #include "ui/transient_analysis.h"
 
 #include <QCoreApplication>
@@ -23,9 +23,9 @@ void shootTransientAnalysis(
 {
     window.Analysis_Click();
     TransientAnalysis *analysis = window.transientAnalysis();
-    TransientHistory &history = window.transientHistory();
+    HistoryTableModel &history = window.transientHistory();
     QObject::connect(
-        &history, &TransientHistory::captureAdded, analysis, [analysis, &history, file, complain] {
+        &history, &HistoryTableModel::captureAdded, analysis, [analysis, &history, file, complain] {
             if (history.count() == 1) {
                 analysis->setAsReference();
                 return;

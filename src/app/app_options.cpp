@@ -2,45 +2,94 @@
 #include "app/app_options.h"
 
 #include "core/app_version.h"
+#include "core/command_line.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <limits>
+
+namespace {
+
+// The monitor's options with their help texts: parse() and usage() read the same list.
+struct MonitorCommandLine
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help = helpOption();
+    const QCommandLineOption version = versionOption();
+    const QCommandLineOption screenshot { QStringLiteral("screenshot"),
+        QStringLiteral("Render the main window once start-up is done, save it as a PNG file and "
+                       "exit (works without a display)."),
+        QStringLiteral("FILE") };
+    const QCommandLineOption calculatorScreenshot { QStringLiteral("screenshot-calculator"),
+        QStringLiteral("Render the rotation calculator as it opens and save it as a PNG file; "
+                       "exit unless --screenshot is given too."),
+        QStringLiteral("FILE") };
+    const QCommandLineOption analysisScreenshot { QStringLiteral("screenshot-analysis"),
+        QStringLiteral("Start the triggered mode, set the first transient captured as a "
+                       "reference, render the transient analysis window with the second and its "
+                       "cursors, save it as a PNG file and exit (at most a minute; --demo "
+                       "captures from the simulated drive)."),
+        QStringLiteral("FILE") };
+    const QCommandLineOption port { QStringLiteral("port"),
+        QStringLiteral("Use DEVICE for port number N (1..255); may be repeated. DEVICE is a "
+                       "device path, or 'sim' for the built-in simulated drive."),
+        QStringLiteral("N=DEVICE") };
+    const QCommandLineOption demo { QStringLiteral("demo"),
+        QStringLiteral("Put the simulated drive on Comm 1 for this run (the settings file is not "
+                       "changed).") };
+    const QCommandLineOption listPorts { QStringLiteral("list-ports"),
+        QStringLiteral("Print each port that names a device, one line each, and exit (works "
+                       "without a display): the port list's entry, the device (\"LINK -> NODE\" "
+                       "for a link) and what is there now: the adapter's description, "
+                       "manufacturer, serial number and USB vendor:product, \"present, no "
+                       "adapter details\", \"not present\" or \"built in\". Takes the settings "
+                       "file's [Ports], --port and --demo into account.") };
+    const QCommandLineOption start { QStringLiteral("start"),
+        QStringLiteral("Once started, select MODE (continuous or triggered) and press its Start "
+                       "button."),
+        QStringLiteral("MODE") };
+    const QCommandLineOption after { QStringLiteral("after"),
+        QStringLiteral("With --screenshot: let the window run MS milliseconds first."),
+        QStringLiteral("MS") };
+    const QCommandLineOption afterCapture { QStringLiteral("after-capture"),
+        QStringLiteral("With --screenshot: wait until the first transient has been drawn (at "
+                       "most a minute).") };
+    const QCommandLineOption record { QStringLiteral("record"),
+        QStringLiteral("Also write every captured transient to DIR as "
+                       "transient-YYYYMMDD-HHMMSS-mmm.csv and add its figures to "
+                       "DIR/history.csv; DIR is made when missing, and the monitor does not "
+                       "start when it cannot be written."),
+        QStringLiteral("DIR") };
+    const QCommandLineOption statsEvery { QStringLiteral("stats-every"),
+        QStringLiteral("Print the live samples shown and the transients drawn so far on stdout "
+                       "this often (for long unattended runs)."),
+        QStringLiteral("SECONDS") };
+
+    MonitorCommandLine()
+    {
+        parser.setApplicationDescription(QStringLiteral("Velmora Servo Monitor"));
+        parser.addOptions({ help, version, screenshot, calculatorScreenshot, analysisScreenshot,
+            port, demo, listPorts, start, after, afterCapture, record, statsEvery });
+    }
+};
+
+} // namespace
+
 AppOptions AppOptions::parse(const QStringList &args)
 {
     AppOptions options;
-    QCommandLineParser parser;
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption(QStringLiteral("version"), QString());
-    // Descriptions live in usage().
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption calculatorScreenshot(
-        QStringLiteral("screenshot-calculator"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption analysisScreenshot(
-        QStringLiteral("screenshot-analysis"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N=DEVICE"));
-    const QCommandLineOption demo(QStringLiteral("demo"), QString());
-    const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("MODE"));
-    const QCommandLineOption after(QStringLiteral("after"), QString(), QStringLiteral("MS"));
-    const QCommandLineOption afterCapture(QStringLiteral("after-capture"), QString());
-    const QCommandLineOption statsEvery(
-        QStringLiteral("stats-every"), QString(), QStringLiteral("SECONDS"));
-    const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption listPorts(QStringLiteral("list-ports"), QString());
-    parser.addOptions({ versionOption, screenshot, calculatorScreenshot, port, demo, start, after,
-        afterCapture, statsEvery, record, listPorts });
-    parser.addOption(analysisScreenshot);
-
+    MonitorCommandLine line;
+    QCommandLineParser &parser = line.parser;
     if (!parser.parse(args)) {
         options.error = parser.errorText();
         return options;
     }
-    if (parser.isSet(helpOption)) {
+    if (parser.isSet(line.help)) {
         options.helpRequested = true;
         return options;
     }
-    if (parser.isSet(versionOption)) {
+    if (parser.isSet(line.version)) {
         options.versionRequested = true;
         return options;
     }
@@ -49,28 +98,23 @@ AppOptions AppOptions::parse(const QStringList &args)
                             .arg(parser.positionalArguments().constFirst());
         return options;
     }
-    options.screenshotFile = parser.value(screenshot);
-    if (parser.isSet(screenshot) && options.screenshotFile.isEmpty()) {
-        options.error = QStringLiteral("--screenshot needs a file name");
-        return options;
-    }
-    options.calculatorScreenshotFile = parser.value(calculatorScreenshot);
-    if (parser.isSet(calculatorScreenshot) && options.calculatorScreenshotFile.isEmpty()) {
-        options.error = QStringLiteral("--screenshot-calculator needs a file name");
-        return options;
-    }
-    options.analysisScreenshotFile = parser.value(analysisScreenshot);
-    if (parser.isSet(analysisScreenshot) && options.analysisScreenshotFile.isEmpty()) {
-        options.error = QStringLiteral("--screenshot-analysis needs a file name");
-        return options;
+    for (const auto &[option, file] : { std::pair { &line.screenshot, &options.screenshotFile },
+             std::pair { &line.calculatorScreenshot, &options.calculatorScreenshotFile },
+             std::pair { &line.analysisScreenshot, &options.analysisScreenshotFile } }) {
+        *file = parser.value(*option);
+        if (parser.isSet(*option) && file->isEmpty()) {
+            options.error
+                = QStringLiteral("--%1 needs a file name").arg(option->names().constFirst());
+            return options;
+        }
     }
     // Checked against the port map, which knows what a device may be.
-    options.portOptions = parser.values(port);
-    options.demo = parser.isSet(demo);
-    options.listPorts = parser.isSet(listPorts);
+    options.portOptions = parser.values(line.port);
+    options.demo = parser.isSet(line.demo);
+    options.listPorts = parser.isSet(line.listPorts);
 
-    if (parser.isSet(start)) {
-        const QString mode = parser.value(start);
+    if (parser.isSet(line.start)) {
+        const QString mode = parser.value(line.start);
         if (mode == QLatin1String("continuous")) {
             options.start = StartMode::Continuous;
         } else if (mode == QLatin1String("triggered")) {
@@ -81,26 +125,28 @@ AppOptions AppOptions::parse(const QStringList &args)
             return options;
         }
     }
-    if (parser.isSet(after)) {
-        bool ok = false;
-        options.screenshotAfterMs = parser.value(after).toInt(&ok);
-        if (!ok || options.screenshotAfterMs < 0) {
+    if (parser.isSet(line.after)) {
+        const std::optional<qint64> ms
+            = optionWholeNumber(parser.value(line.after), 0, std::numeric_limits<int>::max());
+        if (!ms) {
             options.error = QStringLiteral("--after takes a number of milliseconds, not '%1'")
-                                .arg(parser.value(after));
+                                .arg(parser.value(line.after));
             return options;
         }
+        options.screenshotAfterMs = int(*ms);
     }
-    if (parser.isSet(statsEvery)) {
-        bool ok = false;
-        options.statsEverySeconds = parser.value(statsEvery).toInt(&ok);
-        if (!ok || options.statsEverySeconds <= 0) {
+    if (parser.isSet(line.statsEvery)) {
+        const std::optional<qint64> seconds = optionWholeNumber(
+            parser.value(line.statsEvery), 1, std::numeric_limits<int>::max() / 1000);
+        if (!seconds) {
             options.error = QStringLiteral("--stats-every takes a number of seconds, not '%1'")
-                                .arg(parser.value(statsEvery));
+                                .arg(parser.value(line.statsEvery));
             return options;
         }
+        options.statsEverySeconds = int(*seconds);
     }
-    options.recordFolder = parser.value(record);
-    if (parser.isSet(record) && options.recordFolder.isEmpty()) {
+    options.recordFolder = parser.value(line.record);
+    if (parser.isSet(line.record) && options.recordFolder.isEmpty()) {
         options.error = QStringLiteral("--record needs a folder");
         return options;
     }
@@ -112,8 +158,8 @@ AppOptions AppOptions::parse(const QStringList &args)
         }
         options.start = StartMode::Triggered;
     }
-    options.screenshotAfterCapture = parser.isSet(afterCapture);
-    if ((parser.isSet(after) || options.screenshotAfterCapture)
+    options.screenshotAfterCapture = parser.isSet(line.afterCapture);
+    if ((parser.isSet(line.after) || options.screenshotAfterCapture)
         && options.screenshotFile.isEmpty()) {
         options.error = QStringLiteral("--after and --after-capture go with --screenshot FILE");
         return options;
@@ -123,48 +169,7 @@ AppOptions AppOptions::parse(const QStringList &args)
 
 QString AppOptions::usage()
 {
-    // Written out rather than taken from QCommandLineParser, whose help text needs an
-    // application object, and the platform has to be chosen before that exists.
-    return QStringLiteral(
-        "Usage: velmora-monitor [options]\n"
-        "Velmora Servo Monitor\n"
-        "\n"
-        "Options:\n"
-        "  -h, --help             Show this help.\n"
-        "  --version              Print the program's name and version.\n"
-        "  --screenshot FILE      Render the main window once start-up is done, save it\n"
-        "                         as a PNG file and exit (works without a display).\n"
-        "  --screenshot-calculator FILE\n"
-        "                         Render the rotation calculator as it opens and save it as\n"
-        "                         a PNG file; exit unless --screenshot is given too.\n"
-        "  --screenshot-analysis FILE\n"
-        "                         Start the triggered mode, set the first transient captured\n"
-        "                         as a reference, render the transient analysis window with\n"
-        "                         the second and its cursors, save it as a PNG file and exit\n"
-        "                         (at most a minute; --demo captures from the simulated drive).\n"
-        "  --port N=DEVICE        Use DEVICE for port number N (1..255); may be repeated.\n"
-        "                         DEVICE is a device path, or 'sim' for the built-in\n"
-        "                         simulated drive.\n"
-        "  --demo                 Put the simulated drive on Comm 1 for this run (the\n"
-        "                         settings file is not changed).\n"
-        "  --list-ports           Print each port that names a device, one line each, and\n"
-        "                         exit (works without a display): the port list's entry,\n"
-        "                         the device (\"LINK -> NODE\" for a link) and what is there\n"
-        "                         now: the adapter's description, manufacturer, serial\n"
-        "                         number and USB vendor:product, \"present, no adapter\n"
-        "                         details\", \"not present\" or \"built in\". Takes the\n"
-        "                         settings file's [Ports], --port and --demo into account.\n"
-        "  --start MODE           Once started, select MODE (continuous or triggered) and\n"
-        "                         press its Start button.\n"
-        "  --after MS             With --screenshot: let the window run MS milliseconds first.\n"
-        "  --after-capture        With --screenshot: wait until the first transient has been\n"
-        "                         drawn (at most a minute).\n"
-        "  --record DIR           Also write every captured transient to DIR as\n"
-        "                         transient-YYYYMMDD-HHMMSS-mmm.csv and add its figures to\n"
-        "                         DIR/history.csv; DIR is made when missing, and the\n"
-        "                         monitor does not start when it cannot be written.\n"
-        "  --stats-every SECONDS  Print the live samples shown and the transients drawn so\n"
-        "                         far on stdout this often (for long unattended runs).\n");
+    return optionHelpText(MonitorCommandLine().parser);
 }
 
 QString AppOptions::versionText()

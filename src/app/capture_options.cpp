@@ -2,64 +2,65 @@
 #include "app/capture_options.h"
 
 #include "core/app_version.h"
+#include "core/command_line.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QLocale>
-
-#include <cmath>
-#include <optional>
 
 namespace {
 
-// A number of seconds from low to high, written with '.' whatever the locale.
-std::optional<double> secondsIn(const QString &text, double low, double high)
+// velmora-capture's options with their help texts: parse() and usage() read the same list.
+struct CaptureCommandLine
 {
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(value) || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
+    QCommandLineParser parser;
+    const QCommandLineOption help = helpOption();
+    const QCommandLineOption version = versionOption();
+    const QCommandLineOption port { QStringLiteral("port"),
+        QStringLiteral("Capture from port number N (1..255), the device the monitor's settings "
+                       "name for it, or DEVICE: a device path, or 'sim' for the built-in "
+                       "simulated drive."),
+        QStringLiteral("N[=DEVICE]") };
+    const QCommandLineOption count { QStringLiteral("count"),
+        QStringLiteral("Transients to capture (default 1)."), QStringLiteral("N") };
+    const QCommandLineOption timeout { QStringLiteral("timeout"),
+        QStringLiteral("Give up when no transient has come for SECONDS (default 60; 0 waits for "
+                       "ever)."),
+        QStringLiteral("SECONDS") };
+    const QCommandLineOption out { QStringLiteral("out"),
+        QStringLiteral("Where the files go (default the current folder); made when missing."),
+        QStringLiteral("DIR") };
+    const QCommandLineOption continuous { QStringLiteral("continuous"),
+        QStringLiteral("Log the live stream of every sample for SECONDS instead of capturing "
+                       "transients, into one live-*.csv file."),
+        QStringLiteral("SECONDS") };
 
-std::optional<int> wholeNumberIn(const QString &text, int low, int high)
-{
-    bool ok = false;
-    const int value = QLocale::c().toInt(text, &ok);
-    if (!ok || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
+    CaptureCommandLine()
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Captures a servo drive's transients, or logs its live following "
+                           "error, without a window, and writes them as CSV files."));
+        parser.addOptions({ help, version, port, count, timeout, out, continuous });
+    }
+};
 
 } // namespace
 
 CaptureOptions CaptureOptions::parse(const QStringList &args)
 {
     CaptureOptions options;
-    QCommandLineParser parser;
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption(QStringLiteral("version"), QString());
-    // Descriptions live in usage().
-    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N=DEVICE"));
-    const QCommandLineOption count(QStringLiteral("count"), QString(), QStringLiteral("N"));
-    const QCommandLineOption timeout(
-        QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS"));
-    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption continuous(
-        QStringLiteral("continuous"), QString(), QStringLiteral("SECONDS"));
-    parser.addOptions({ versionOption, port, count, timeout, out, continuous });
-
+    CaptureCommandLine line;
+    QCommandLineParser &parser = line.parser;
     const auto fail = [&options](const QString &error) {
         options.error = error;
         return options;
     };
     if (!parser.parse(args))
         return fail(parser.errorText());
-    if (parser.isSet(helpOption)) {
+    if (parser.isSet(line.help)) {
         options.helpRequested = true;
         return options;
     }
-    if (parser.isSet(versionOption)) {
+    if (parser.isSet(line.version)) {
         options.versionRequested = true;
         return options;
     }
@@ -67,53 +68,54 @@ CaptureOptions CaptureOptions::parse(const QStringList &args)
         return fail(QStringLiteral("unexpected argument '%1'")
                         .arg(parser.positionalArguments().constFirst()));
 
-    const QStringList ports = parser.values(port);
+    const QStringList ports = parser.values(line.port);
     if (ports.isEmpty())
         return fail(QStringLiteral("--port N or --port N=DEVICE is needed"));
     if (ports.size() > 1)
         return fail(QStringLiteral("one --port only: the capture reads one port"));
     const QString portText = ports.constFirst();
     const qsizetype equals = portText.indexOf(QLatin1Char('='));
-    const std::optional<int> number = wholeNumberIn(portText.left(equals), 1, 255);
+    const std::optional<qint64> number = optionWholeNumber(portText.left(equals), 1, 255);
     if (!number)
         return fail(QStringLiteral("--port takes N or N=DEVICE with N from 1 to 255, not '%1'")
                         .arg(portText));
-    options.port = *number;
+    options.port = int(*number);
     // The device is checked against the port map, which knows what a device may be.
     if (equals >= 0)
         options.portOption = portText;
 
-    if (parser.isSet(continuous)) {
-        if (parser.isSet(count) || parser.isSet(timeout))
+    if (parser.isSet(line.continuous)) {
+        if (parser.isSet(line.count) || parser.isSet(line.timeout))
             return fail(QStringLiteral("--count and --timeout are for transients; "
                                        "--continuous runs for the time it is given"));
         const std::optional<double> seconds
-            = secondsIn(parser.value(continuous), 0, kMaxContinuousSeconds);
+            = optionNumber(parser.value(line.continuous), 0, kMaxContinuousSeconds);
         if (!seconds || *seconds == 0)
             return fail(QStringLiteral("--continuous takes seconds above 0, at most %1, not '%2'")
                             .arg(kMaxContinuousSeconds)
-                            .arg(parser.value(continuous)));
+                            .arg(parser.value(line.continuous)));
         options.continuousSeconds = *seconds;
     }
-    if (parser.isSet(count)) {
-        const std::optional<int> n = wholeNumberIn(parser.value(count), 1, kMaxCount);
+    if (parser.isSet(line.count)) {
+        const std::optional<qint64> n = optionWholeNumber(parser.value(line.count), 1, kMaxCount);
         if (!n)
             return fail(QStringLiteral("--count takes a number from 1 to %1, not '%2'")
                             .arg(kMaxCount)
-                            .arg(parser.value(count)));
-        options.count = *n;
+                            .arg(parser.value(line.count)));
+        options.count = int(*n);
     }
-    if (parser.isSet(timeout)) {
+    if (parser.isSet(line.timeout)) {
         // Up to a year; 0 waits for ever.
-        const std::optional<double> seconds = secondsIn(parser.value(timeout), 0, 366 * 86400.0);
+        const std::optional<double> seconds
+            = optionNumber(parser.value(line.timeout), 0, 366 * 86400.0);
         if (!seconds)
             return fail(QStringLiteral("--timeout takes a number of seconds, 0 for no limit, "
                                        "not '%1'")
-                            .arg(parser.value(timeout)));
+                            .arg(parser.value(line.timeout)));
         options.timeoutSeconds = *seconds;
     }
-    if (parser.isSet(out)) {
-        options.outDir = parser.value(out);
+    if (parser.isSet(line.out)) {
+        options.outDir = parser.value(line.out);
         if (options.outDir.isEmpty())
             return fail(QStringLiteral("--out needs a folder"));
     }
@@ -122,42 +124,25 @@ CaptureOptions CaptureOptions::parse(const QStringList &args)
 
 QString CaptureOptions::usage()
 {
-    // Written out, as the monitor's, so that help2man gets the same text without a display.
-    return QStringLiteral(
-        "Usage: velmora-capture --port N[=DEVICE] [options]\n"
-        "Captures a servo drive's transients, or logs its live following error, without a\n"
-        "window, and writes them as CSV files.\n"
-        "\n"
-        "Options:\n"
-        "  -h, --help             Show this help.\n"
-        "  --version              Print the program's name and version.\n"
-        "  --port N[=DEVICE]      Capture from port number N (1..255), the device the\n"
-        "                         monitor's settings name for it, or DEVICE: a device path,\n"
-        "                         or 'sim' for the built-in simulated drive.\n"
-        "  --count N              Transients to capture (default 1).\n"
-        "  --timeout SECONDS      Give up when no transient has come for SECONDS\n"
-        "                         (default 60; 0 waits for ever).\n"
-        "  --out DIR              Where the files go (default the current folder); made\n"
-        "                         when missing.\n"
-        "  --continuous SECONDS   Log the live stream of every sample for SECONDS instead\n"
-        "                         of capturing transients, into one live-*.csv file.\n"
-        "\n"
-        "Each transient is written to DIR as transient-YYYYMMDD-HHMMSS-mmm.csv and gets a row\n"
-        "in DIR/history.csv; its figures are printed on stdout as one JSON object a line,\n"
-        "with the history columns as keys: captured_at and file are strings, the others\n"
-        "numbers, null where a figure is none (file is the name within DIR).\n"
-        "\n"
-        "A live stream file has the capture file's header and columns: index counts the\n"
-        "samples received since the port opened, from 0; time_ms is index times the\n"
-        "drive's sample period (1/5760 s), the drive's clock from the first sample, true\n"
-        "while no sample is lost on the line; deviation_steps is the following error,\n"
-        "empty for an over-spin sample (over_spin 1). At the end one JSON object gives\n"
-        "captured_at (the opening), file, samples and over_spin_samples.\n"
-        "\n"
-        "Exit status: 0 all was captured; 1 a timeout, no live sample at all, or Ctrl+C or\n"
-        "SIGTERM came first (what was captured is written); 2 the port failed (its error\n"
-        "number and the system's words go to stderr); 3 the command line cannot be used;\n"
-        "4 a file cannot be written.\n");
+    return optionHelpText(CaptureCommandLine().parser)
+        + QStringLiteral(
+            "\n"
+            "Each transient is written to DIR as transient-YYYYMMDD-HHMMSS-mmm.csv and gets a row\n"
+            "in DIR/history.csv; its figures are printed on stdout as one JSON object a line,\n"
+            "with the history columns as keys: captured_at and file are strings, the others\n"
+            "numbers, null where a figure is none (file is the name within DIR).\n"
+            "\n"
+            "A live stream file has the capture file's header and columns: index counts the\n"
+            "samples received since the port opened, from 0; time_ms is index times the\n"
+            "drive's sample period (1/5760 s), the drive's clock from the first sample, true\n"
+            "while no sample is lost on the line; deviation_steps is the following error,\n"
+            "empty for an over-spin sample (over_spin 1). At the end one JSON object gives\n"
+            "captured_at (the opening), file, samples and over_spin_samples.\n"
+            "\n"
+            "Exit status: 0 all was captured; 1 a timeout, no live sample at all, or Ctrl+C or\n"
+            "SIGTERM came first (what was captured is written); 2 the port failed (its error\n"
+            "number and the system's words go to stderr); 3 the command line cannot be used;\n"
+            "4 a file cannot be written.\n");
 }
 
 QString CaptureOptions::versionText()

@@ -76,8 +76,9 @@ void CaptureRun::start()
         return;
     }
     m_session = std::make_unique<CaptureSession>(m_ports.factory());
+    m_session->setDeviceNamer([this](int port) { return m_ports.device(port); });
     connect(m_session.get(), &CaptureSession::startFailed, this,
-        [this](CaptureSession::StartVariant, int errorNumber, const QString &osText) {
+        [this](CaptureSession::Mode, int errorNumber, const QString &osText) {
             onStartFailed(errorNumber, osText);
         });
     connect(m_session.get(), &CaptureSession::deviceFailed, this, &CaptureRun::onDeviceFailed);
@@ -92,8 +93,7 @@ void CaptureRun::start()
 
 void CaptureRun::startTransients()
 {
-    m_recorder = new TransientRecorder(
-        m_options.outDir, [this](int port) { return m_ports.device(port); }, this);
+    m_recorder = new TransientRecorder(m_options.outDir, this);
     connect(m_recorder, &TransientRecorder::writeFailed, this, [this](const QString &message) {
         m_writeFailed = true;
         Q_EMIT diagnostic(message);
@@ -141,10 +141,10 @@ void CaptureRun::startContinuous()
     m_flush.start(kFlushEveryMs);
 }
 
-void CaptureRun::onTransient()
+void CaptureRun::onTransient(const TransientCapture &capture)
 {
     if (!m_finishing)
-        m_recorder->record(m_recorder->captureOf(*m_session));
+        m_recorder->record(capture);
 }
 
 void CaptureRun::onRecorded(const TransientCapture &capture, const QString &fileName)

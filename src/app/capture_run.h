@@ -49,7 +49,7 @@ Q_SIGNALS:
 
 private:
     QString portText() const;
-    void onTransient();
+    void onTransient(const TransientCapture &capture);
     void onRecorded(const TransientCapture &capture, const QString &fileName);
     void onStartFailed(int errorNumber, const QString &osText);
     void onDeviceFailed(int errorNumber, const QString &osText);

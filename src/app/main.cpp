@@ -15,8 +15,6 @@
 #include "ui/szamolo.h"
 
 #include <QApplication>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -78,6 +76,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     if (options.helpRequested) {
+        // Help needs no display: a core application names the program for it.
+        QCoreApplication app(argc, argv);
         std::fputs(qPrintable(AppOptions::usage()), stdout);
         return 0;
     }
@@ -156,8 +156,7 @@ int main(int argc, char *argv[])
         });
     if (!options.recordFolder.isEmpty()) {
         // A write that fails is said and the monitor runs on; the capture is still on the chart.
-        auto *recorder = new TransientRecorder(
-            options.recordFolder, [&ports](int port) { return ports.device(port); }, &window);
+        auto *recorder = new TransientRecorder(options.recordFolder, &window);
         recorder->listen(window.session());
         QObject::connect(recorder, &TransientRecorder::writeFailed, &window, complain);
     }
@@ -167,15 +166,10 @@ int main(int argc, char *argv[])
         shootTransientAnalysis(window, options.analysisScreenshotFile, complain);
 
     if (options.start != AppOptions::StartMode::None) {
-        // As the user would: choose the mode's option (its handler runs), then press Start.
         QTimer::singleShot(0, &window, [&window, &options] {
-            const bool continuous = options.start == AppOptions::StartMode::Continuous;
-            const QString option = continuous ? QStringLiteral("Foly") : QStringLiteral("Triger");
-            const QString button = continuous ? QStringLiteral("FStart") : QStringLiteral("TStart");
-            if (auto *radio = window.findChild<QRadioButton *>(option))
-                radio->setChecked(true);
-            if (auto *start = window.findChild<QPushButton *>(button))
-                start->click();
+            window.startMode(options.start == AppOptions::StartMode::Continuous
+                    ? Folap::Mode::Continuous
+                    : Folap::Mode::Triggered);
         });
     }
 

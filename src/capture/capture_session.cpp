@@ -1,23 +1,28 @@
 // The capture modes, their receive and overflow handling and their failure handling.
 #include "capture/capture_session.h"
 
-#include "capture/overview_trace.h"
-#include "capture/sample_format.h"
-#include "serial/qt_serial_device.h"
-
 #include <algorithm>
 
 CaptureSession::CaptureSession(SerialControl::DeviceFactory factory, QObject *parent)
     : QObject(parent)
     , m_factory(std::move(factory))
-    , m_serial(
-          new SerialControl([this](int port, int *error) { return makeDevice(port, error); }, this))
-    , m_watch(new DeviceWatch(this))
+    , m_reconnect(new ReconnectWait(this))
 {
+    // Every opening makes its device anew, so a replugged adapter is found again, where it came
+    // back when that is elsewhere.
+    m_serial = new SerialControl(
+        [this](int port, int *error) {
+            std::unique_ptr<SerialDevice> device = m_factory ? m_factory(port, error) : nullptr;
+            if (device)
+                m_reconnect->redirect(port, *device);
+            return device;
+        },
+        this);
     m_serial->setObjectName(QStringLiteral("MSComm"));
     connect(m_serial, &SerialControl::OnComm, this, &CaptureSession::onComm);
     connect(m_serial, &SerialControl::deviceFailed, this, &CaptureSession::onDeviceFailed);
-    connect(m_watch, &DeviceWatch::deviceReturned, this, &CaptureSession::deviceReturned);
+    connect(m_reconnect, &ReconnectWait::deviceBack, this, &CaptureSession::onDeviceBack);
+    connect(m_reconnect, &ReconnectWait::waitingForDevice, this, &CaptureSession::waitingForDevice);
 }
 
 CaptureSession::~CaptureSession() = default;
@@ -36,8 +41,6 @@ void CaptureSession::applyProfile(const ReceiveProfile &profile)
 
 void CaptureSession::initSerialLink()
 {
-    m_serial->setParityReplace(QString());
-    m_serial->setInputMode(0);
     m_serial->setNullDiscard(false);
     applyProfile(isTriggered() ? ReceiveProfile::triggeredAtStartUp()
                                : ReceiveProfile::continuous(m_MintaSetting));
@@ -50,7 +53,7 @@ int CaptureSession::OpenPort()
     m_serial->setCommPort(m_PortNumber);
     const int error = m_serial->setPortOpen(true);
     if (error == SerialError::None)
-        noteOpenedDevice();
+        m_reconnect->noteOpened(m_serial->deviceLocation());
     return error;
 }
 
@@ -59,10 +62,10 @@ int CaptureSession::ClosePort()
     return m_serial->PortOpen() ? m_serial->setPortOpen(false) : SerialError::None;
 }
 
-void CaptureSession::ReportStartFailure(StartVariant variant, int errorNumber)
+void CaptureSession::ReportStartFailure(Mode variant, int errorNumber)
 {
     setLamp(Lamp::Run, LampState::Red);
-    if (variant == StartVariant::Continuous)
+    if (variant == Mode::Continuous)
         setLamp(Lamp::OverSpin, LampState::Black);
     Q_EMIT startFailed(variant, errorNumber, m_serial->lastErrorText());
 }
@@ -77,7 +80,7 @@ void CaptureSession::discardWaitingInput()
 void CaptureSession::portChosen()
 {
     endWait();
-    m_followedNode.clear();
+    m_reconnect->forgetMoves();
     ClosePort();
     setLamp(Lamp::Run, LampState::Red);
     setLamp(Lamp::OverSpin, LampState::Black);
@@ -129,7 +132,7 @@ void CaptureSession::startContinuous(quint8 portNumber)
     endWait();
     m_PortNumber = portNumber;
     if (const int error = runContinuousStart())
-        ReportStartFailure(StartVariant::Continuous, error);
+        ReportStartFailure(Mode::Continuous, error);
 }
 
 int CaptureSession::runContinuousStart()
@@ -162,7 +165,7 @@ void CaptureSession::startTriggered(quint8 portNumber)
     m_PortNumber = portNumber;
     setLamp(Lamp::OverSpin, LampState::Black);
     if (const int error = runTriggeredStart())
-        ReportStartFailure(StartVariant::Triggered, error);
+        ReportStartFailure(Mode::Triggered, error);
 }
 
 int CaptureSession::runTriggeredStart()
@@ -172,7 +175,7 @@ int CaptureSession::runTriggeredStart()
     if (const int error = OpenPort())
         return error;
     setLamp(Lamp::Run, LampState::Green);
-    std::fill_n(m_CaptureBuffer.begin() + 1, ModuleState::kCaptureLength, quint8(0));
+    std::fill_n(m_CaptureBuffer.begin() + 1, kTransientCaptureBytes, quint8(0));
     discardWaitingInput();
     Q_EMIT captureReset();
     if (m_autoClear)
@@ -231,7 +234,7 @@ void CaptureSession::showLiveSample()
     if (!sample)
         return;
     m_LiveDeviation = sample->magnitude;
-    if (sample->overSpin)
+    if (sample->overSpin())
         setLamp(Lamp::OverSpin, LampState::Red);
     ++m_samplesShown;
     Q_EMIT liveSample(*sample);
@@ -239,14 +242,17 @@ void CaptureSession::showLiveSample()
 
 void CaptureSession::captureTransient()
 {
-    for (int i = 1; i <= ModuleState::kCaptureLength; ++i) {
+    for (int i = 1; i <= kTransientCaptureBytes; ++i) {
         const QByteArrayView one = m_serial->takeInput();
         m_CaptureBuffer[i] = one.isEmpty() ? 0 : quint8(one.at(0));
     }
     if (m_autoClear)
         Q_EMIT clearChart();
     ++m_capturesDrawn;
-    Q_EMIT transientCaptured(overviewTrace(m_CaptureBuffer));
+    const QByteArray bytes(
+        reinterpret_cast<const char *>(m_CaptureBuffer.data() + 1), kTransientCaptureBytes);
+    Q_EMIT transientCaptured(stampedCapture(
+        bytes, m_PortNumber, m_deviceNamer ? m_deviceNamer(m_PortNumber) : QString()));
     // A listener that ended the run from its handler (a Stop, another mode or port) is not undone
     // by re-arming behind it.
     if (!m_serial->PortOpen())
@@ -258,7 +264,7 @@ void CaptureSession::captureTransient()
     // The port can be gone by now (adapter pulled, taken by another program). The capture stays
     // and the port closed; the user hears of it as from a triggered Start that failed.
     if (const int error = m_serial->setPortOpen(true))
-        ReportStartFailure(StartVariant::Triggered, error);
+        ReportStartFailure(Mode::Triggered, error);
 }
 
 void CaptureSession::onDeviceFailed(int errorNumber, const QString &osMessage)
@@ -268,78 +274,16 @@ void CaptureSession::onDeviceFailed(int errorNumber, const QString &osMessage)
     setLamp(Lamp::Run, LampState::Red);
     setLamp(Lamp::OverSpin, LampState::Black);
     Q_EMIT deviceFailed(errorNumber, osMessage);
-    if (m_reconnect)
-        waitForDevice();
+    m_reconnect->deviceFailed(m_PortNumber);
 }
 
 // ---- Reconnecting ----
 
-std::unique_ptr<SerialDevice> CaptureSession::makeDevice(int port, int *error)
+void CaptureSession::onDeviceBack()
 {
-    if (m_followedNode.isEmpty() || port != m_followedPort)
-        return m_factory ? m_factory(port, error) : nullptr;
-    *error = SerialError::None;
-    return std::make_unique<QtSerialDevice>(m_followedNode);
-}
-
-void CaptureSession::setReconnect(bool on)
-{
-    m_reconnect = on;
-    if (!on)
-        endWait();
-    else if (m_serial->PortOpen())
-        noteOpenedDevice();
-}
-
-void CaptureSession::noteOpenedDevice()
-{
-    // Read while the device is there: once pulled, the system no longer lists its serial number.
-    if (m_reconnect) {
-        const QString location = m_serial->deviceLocation();
-        m_opened = location.isEmpty() ? WatchedDevice() : m_watch->identify(location);
-    }
-}
-
-// The lamps stay as the failure left them (LED red, LED2 black) until the Start runs again;
-// LED's tooltip says what is awaited.
-void CaptureSession::waitForDevice()
-{
-    m_waiting = true;
-    if (m_opened.path.isEmpty()) {
-        // A built-in device is always there: its Start runs again once the failure is behind us.
-        QMetaObject::invokeMethod(
-            this, [this] { deviceReturned(QString()); }, Qt::QueuedConnection);
-        return;
-    }
-    m_watch->start(m_opened);
-    Q_EMIT waitingForDevice(m_opened.path);
-}
-
-void CaptureSession::deviceReturned(const QString &node)
-{
-    if (!m_waiting)
-        return;
-    if (!node.isEmpty() && node != m_opened.path) {
-        m_followedPort = m_PortNumber;
-        m_followedNode = node;
-    }
     const int error = isTriggered() ? runTriggeredStart() : runContinuousStart();
-    if (error == SerialError::None) {
+    if (error == SerialError::None)
         endWait();
-    } else if (m_opened.path.isEmpty()) {
-        endWait();
-        ReportStartFailure(
-            isTriggered() ? StartVariant::Triggered : StartVariant::Continuous, error);
-    }
-    // Otherwise the node is back but refuses (udev has not given it its group yet, a modem
-    // prober holds it): the next change in its directory tries again.
-}
-
-void CaptureSession::endWait()
-{
-    if (!m_waiting)
-        return;
-    m_waiting = false;
-    m_watch->stop();
-    Q_EMIT waitingForDevice(QString());
+    else if (m_reconnect->startFailedAfterReturn())
+        ReportStartFailure(m_mode, error);
 }

@@ -5,29 +5,33 @@
 // reports through its signals; none of them decides anything about a capture themselves.
 #pragma once
 
+#include "capture/capture_buffer.h"
+#include "capture/reconnect_wait.h"
 #include "capture/sample_decoder.h"
-#include "core/module_state.h"
-#include "serial/device_watch.h"
+#include "capture/transient_samples.h"
 #include "serial/serial_control.h"
 
-#include <QList>
 #include <QObject>
-#include <QPoint>
+
+#include <functional>
 
 class CaptureSession : public QObject
 {
     Q_OBJECT
 public:
+    // The selected mode; a failed Start is told by the mode whose Start it was, since their
+    // messages differ and only the continuous one darkens LED2.
     enum class Mode { Continuous, Triggered };
     enum class Lamp { Run, OverSpin }; // the window's LED and LED2
     enum class LampState { Red, Green, Black };
-    // Which Start failed: its messages differ, and only the continuous one darkens LED2.
-    enum class StartVariant { Continuous, Triggered };
 
-    using CaptureBuffer = ModuleState::CaptureBytes;
+    // What a port number names, for the captures' stamps.
+    using DeviceNamer = std::function<QString(int port)>;
 
     explicit CaptureSession(SerialControl::DeviceFactory factory, QObject *parent = nullptr);
     ~CaptureSession() override;
+
+    void setDeviceNamer(DeviceNamer namer) { m_deviceNamer = std::move(namer); }
 
     SerialControl &serial() { return *m_serial; }
     const SerialControl &serial() const { return *m_serial; }
@@ -42,8 +46,6 @@ public:
     quint8 PortNumber() const { return m_PortNumber; }
     void setPortNumber(quint8 number) { m_PortNumber = number; }
 
-    // Bytes 1..4100 hold the last capture as (marker, value) pairs; byte 0 and those above stay
-    // 0, so the traces can read past the capture without checks.
     const CaptureBuffer &captureBuffer() const { return m_CaptureBuffer; }
     CaptureBuffer &captureBuffer() { return m_CaptureBuffer; }
     // The magnitude last shown on the gauge.
@@ -55,8 +57,8 @@ public:
     // ---- Start-up ----
     // The stored sample setting; the CPU saver is on unless it is 2 (see cpuSaverChanged).
     void setStoredMinta(quint8 minta) { m_MintaSetting = minta; }
-    // The closed port's configuration: no parity replacement, zero bytes kept, then the receive
-    // profile of the selected mode.
+    // The closed port's configuration: zero bytes kept, then the receive profile of the selected
+    // mode.
     void initSerialLink();
 
     // ---- User actions, one each ----
@@ -73,20 +75,19 @@ public:
     void discardWaitingInput();
 
     // ---- Reconnecting (off unless asked for) ----
-    // When on, a device that fails mid-run is waited for, and once back the mode's Start runs
-    // again. Every user action above, turning it off and endWait() end the wait.
-    void setReconnect(bool on);
-    bool reconnect() const { return m_reconnect; }
-    bool isWaitingForDevice() const { return m_waiting; }
-    void endWait();
-    DeviceWatch &deviceWatch() { return *m_watch; }
+    // Every user action above, turning it off and endWait() end a wait.
+    void setReconnect(bool on) { m_reconnect->setEnabled(on); }
+    bool reconnect() const { return m_reconnect->isEnabled(); }
+    bool isWaitingForDevice() const { return m_reconnect->isWaiting(); }
+    void endWait() { m_reconnect->stop(); }
+    DeviceWatch &deviceWatch() { return m_reconnect->deviceWatch(); }
 
     // ---- Serial operations the Starts build on ----
     // Closes, selects PortNumber and opens; returns the error number of the first failing step.
     int OpenPort();
     int ClosePort();
     // Lamps, then startFailed for the window's message or number.
-    void ReportStartFailure(StartVariant variant, int errorNumber);
+    void ReportStartFailure(Mode variant, int errorNumber);
 
 Q_SIGNALS:
     void lampChanged(CaptureSession::Lamp lamp, CaptureSession::LampState state);
@@ -96,10 +97,10 @@ Q_SIGNALS:
     void clearChart();
     // The capture buffer was zeroed for a new recording; the magnifier goes back to its start.
     void captureReset();
-    // A transient was captured into the buffer; overview is the polyline of its overview.
-    void transientCaptured(const QList<QPoint> &overview);
+    // A transient was captured into the buffer, stamped with the time, the port and its device.
+    void transientCaptured(const TransientCapture &capture);
     // A Start failed after its lamps were set: 8002 and 8005 have messages, the rest a number.
-    void startFailed(CaptureSession::StartVariant variant, int errorNumber, const QString &osText);
+    void startFailed(CaptureSession::Mode variant, int errorNumber, const QString &osText);
     // The open device failed (adapter pulled); the port is closed and the lamps are set.
     void deviceFailed(int errorNumber, const QString &osMessage);
     // Waiting for the failed device at path to return; an empty path when the wait is over.
@@ -115,20 +116,12 @@ private:
     void showLiveSample();
     void captureTransient();
     void onDeviceFailed(int errorNumber, const QString &osMessage);
-    std::unique_ptr<SerialDevice> makeDevice(int port, int *error);
-    void noteOpenedDevice();
-    void waitForDevice();
-    void deviceReturned(const QString &node);
+    void onDeviceBack();
 
     SerialControl::DeviceFactory m_factory;
+    DeviceNamer m_deviceNamer;
     SerialControl *m_serial;
-    DeviceWatch *m_watch;
-    WatchedDevice m_opened; // the latest opening's device, while reconnecting is on
-    // The node the adapter of port m_followedPort came back at, when not the mapped one.
-    QString m_followedNode;
-    quint8 m_followedPort = 0;
-    bool m_reconnect = false;
-    bool m_waiting = false;
+    ReconnectWait *m_reconnect;
     CaptureBuffer m_CaptureBuffer {};
     Mode m_mode = Mode::Triggered;
     bool m_cpuSaver = false;

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-static_assert(kMagnifierLastOffset + kMagnifierColumns + 1 <= ModuleState::kCaptureBufferLast,
+static_assert(kMagnifierLastOffset + kMagnifierColumns + 1 <= kCaptureBufferLast,
     "the magnifier reads the byte after its last column");
 
-QList<QPoint> magnifierTrace(const ModuleState::CaptureBytes &captureBuffer, int offset)
+QList<QPoint> magnifierTrace(const CaptureBuffer &captureBuffer, int offset)
 {
     const int v = std::clamp(offset, 0, kMagnifierLastOffset);
     QList<QPoint> points { kTraceStart };
@@ -17,7 +17,7 @@ QList<QPoint> magnifierTrace(const ModuleState::CaptureBytes &captureBuffer, int
         const int t = captureBuffer[v + x];
         const int m = captureBuffer[v + x + 1];
         if (isSampleMarker(t))
-            points.append(QPoint(x, traceRow(t, m)));
+            points.append(QPoint(x, traceRow(decodePair(t, m))));
         else
             ++x;
     }

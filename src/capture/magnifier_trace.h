@@ -2,7 +2,7 @@
 // per sample. Pure geometry; the window clears the chart and draws the lines.
 #pragma once
 
-#include "core/module_state.h"
+#include "capture/capture_buffer.h"
 
 #include <QList>
 #include <QPoint>
@@ -18,4 +18,4 @@ constexpr int kMagnifierLastOffset = 2100;
 // The polyline to draw: (0, 255) first, then the end point of each line in drawing order. A
 // column on a marker draws its pair and moves on 2 columns; any other byte moves on 3, to try
 // the other phase. Unlike the overview, pairs valued 127 or 128 are drawn.
-QList<QPoint> magnifierTrace(const ModuleState::CaptureBytes &captureBuffer, int offset);
+QList<QPoint> magnifierTrace(const CaptureBuffer &captureBuffer, int offset);

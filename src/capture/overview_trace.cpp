@@ -3,10 +3,10 @@
 
 #include "capture/trace_point.h"
 
-static_assert(kOverviewLastSearchedByte + 1 <= ModuleState::kCaptureBufferLast,
+static_assert(kOverviewLastSearchedByte + 1 <= kCaptureBufferLast,
     "the overview reads the byte after the last one it searches");
 
-QList<QPoint> overviewTrace(const ModuleState::CaptureBytes &captureBuffer)
+QList<QPoint> overviewTrace(const CaptureBuffer &captureBuffer)
 {
     QList<QPoint> points { kTraceStart };
     for (int x = 1; x <= kOverviewColumns; ++x) {
@@ -18,7 +18,7 @@ QList<QPoint> overviewTrace(const ModuleState::CaptureBytes &captureBuffer)
             // Pairs valued 127 or 128 are not drawn (a 128 may be the next marker read out of
             // phase); either way the search ends at the first marker.
             if (m != 127 && m != 128)
-                points.append(QPoint(x, traceRow(t, m)));
+                points.append(QPoint(x, traceRow(decodePair(t, m))));
             break;
         }
     }

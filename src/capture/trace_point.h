@@ -2,16 +2,16 @@
 // positive deviations upwards. Shared by the overview and the magnifier.
 #pragma once
 
-#include "capture/sample_format.h"
+#include "capture/sample_codec.h"
 
 #include <QPoint>
 
 // Every trace starts on the zero line at the left edge.
 constexpr QPoint kTraceStart(0, 255);
 
-// The row of a (marker, value) pair. After 129 the value is 256 minus the magnitude, so the row
-// is 255 + (256 - value): 256 for -1 down to 511 for the over-spin signal at the bottom edge.
-constexpr int traceRow(int marker, int value)
+// The row of a sample: 255 - e, so -1 lands on 256 and -255 on 510; over-spin on 511, the
+// bottom edge.
+constexpr int traceRow(const SampleValue &sample)
 {
-    return marker == kMarkerPositive ? 255 - value : 511 - value;
+    return sample.isOverSpin() ? 511 : 255 - sample.deviation;
 }

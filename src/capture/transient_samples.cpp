@@ -1,10 +1,6 @@
 // A captured transient as samples.
 #include "capture/transient_samples.h"
 
-#include "capture/sample_format.h"
-
-#include <cstdlib>
-
 namespace {
 
 int markedPairs(const quint8 *bytes, int count, int phase)
@@ -13,20 +9,6 @@ int markedPairs(const quint8 *bytes, int count, int phase)
     for (int i = phase; i + 1 < count; i += 2)
         marked += isSampleMarker(bytes[i]) ? 1 : 0;
     return marked;
-}
-
-TransientSample decodePair(int index, int marker, int value)
-{
-    TransientSample sample;
-    sample.index = index;
-    if (marker == kMarkerPositive) {
-        sample.kind = SampleKind::Valid;
-        sample.deviation = value;
-    } else if (marker == kMarkerNegative) {
-        sample.kind = value == 0 ? SampleKind::OverSpin : SampleKind::Valid;
-        sample.deviation = value == 0 ? 0 : value - 256;
-    }
-    return sample;
 }
 
 } // namespace
@@ -46,15 +28,21 @@ QList<TransientSample> transientSamples(const quint8 *bytes, int count)
     const int phase = transientPhase(bytes, count);
     samples.reserve((count - phase) / 2);
     for (int i = phase; i + 1 < count; i += 2)
-        samples.append(decodePair(int(samples.size()), bytes[i], bytes[i + 1]));
+        samples.append(
+            TransientSample::at(int(samples.size()), decodePair(bytes[i], bytes[i + 1])));
     return samples;
 }
 
-std::optional<int> transientTrigger(const QList<TransientSample> &samples)
+TransientCapture stampedCapture(const QByteArray &bytes, int port, const QString &device)
 {
-    for (const TransientSample &sample : samples) {
-        if (sample.isValid() && std::abs(sample.deviation) > kTransientTriggerSteps)
-            return sample.index;
-    }
-    return std::nullopt;
+    const QDateTime now = QDateTime::currentDateTime();
+    TransientCapture capture;
+    // Fixed to the offset of the moment, so the time reads the same in every file and row.
+    capture.capturedAt = now.toOffsetFromUtc(now.offsetFromUtc());
+    capture.port = port;
+    capture.device = device;
+    capture.bytes = bytes;
+    capture.samples
+        = transientSamples(reinterpret_cast<const quint8 *>(bytes.constData()), int(bytes.size()));
+    return capture;
 }

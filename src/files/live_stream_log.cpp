@@ -1,7 +1,7 @@
 // Writing the live stream log.
 #include "files/live_stream_log.h"
 
-#include "analysis/transient_figures.h"
+#include "analysis/figure_number.h"
 #include "files/transient_csv.h"
 
 namespace {
@@ -48,11 +48,11 @@ void LiveStreamLog::append(const LiveSample &sample)
 {
     m_pending += QByteArray::number(m_samples) + ',';
     m_pending += decimalText(m_samples * 1000, kTransientSampleRateHz, 3).toLatin1() + ',';
-    if (sample.overSpin) {
+    if (sample.overSpin()) {
         m_pending += ",1\n";
         ++m_overSpins;
     } else {
-        m_pending += QByteArray::number(sample.negative ? -sample.magnitude : sample.magnitude);
+        m_pending += QByteArray::number(sample.value.deviation);
         m_pending += ",0\n";
     }
     ++m_samples;

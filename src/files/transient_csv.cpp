@@ -1,7 +1,8 @@
 // Capture and history files.
 #include "files/transient_csv.h"
 
-#include "analysis/transient_figures.h"
+#include "analysis/figure_table.h"
+#include "files/shared_log.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,9 +23,8 @@ const char kColumnsLine[] = "index,time_ms,deviation_steps,over_spin";
 constexpr int kHeaderLines = 6;
 const char *const kColumns[] = { "index", "time_ms", "deviation_steps", "over_spin" };
 
-const char kHistoryColumns[] = "captured_at,trigger_index,peak_steps,peak_ms,overshoot_steps,"
-                               "overshoot_pct,settle_ms,ring_hz,damping,mean_steps,rms_steps,"
-                               "over_spin_samples,valid_samples,missing_samples,file";
+const char kCapturedAtColumn[] = "captured_at";
+const char kFileColumn[] = "file";
 
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 255;
@@ -377,23 +377,29 @@ TransientCsvRead readTransientCsv(const QString &path)
     return readTransientCsv(content, name);
 }
 
+QStringList transientHistoryColumns()
+{
+    QStringList columns { QLatin1String(kCapturedAtColumn) };
+    for (const FigureColumn &column : figureColumns())
+        columns.append(QLatin1String(column.key));
+    columns.append(QLatin1String(kFileColumn));
+    return columns;
+}
+
 QByteArray transientHistoryHeader()
 {
-    return QByteArray(kHistoryColumns) + '\n';
+    return transientHistoryColumns().join(QLatin1Char(',')).toUtf8() + '\n';
 }
 
 QList<std::pair<QString, QString>> transientHistoryFields(
     const TransientCapture &capture, const QString &fileName)
 {
-    const TransientFigureNumbers n = transientFigureNumbers(transientFigures(capture.samples));
-    const QString values[] = { transientTimeText(capture.capturedAt), n.triggerIndex, n.peakSteps,
-        n.peakMs, n.overshootSteps, n.overshootPercent, n.settleMs, n.ringHz, n.damping,
-        n.meanSteps, n.rmsSteps, n.overSpinSamples, n.validSamples, n.missingSamples, fileName };
-    const QStringList columns = QString::fromLatin1(kHistoryColumns).split(QLatin1Char(','));
-    Q_ASSERT(columns.size() == int(std::size(values)));
-    QList<std::pair<QString, QString>> fields;
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        fields.append({ columns.at(i), values[i] });
+    const TransientFigures figures = transientFigures(capture.samples);
+    QList<std::pair<QString, QString>> fields { { QLatin1String(kCapturedAtColumn),
+        transientTimeText(capture.capturedAt) } };
+    for (const FigureColumn &column : figureColumns())
+        fields.append({ QLatin1String(column.key), figureNumberText(column, figures) });
+    fields.append({ QLatin1String(kFileColumn), fileName });
     return fields;
 }
 
@@ -413,25 +419,17 @@ QString writeTransientHistory(const QString &path, const QByteArrayList &rows)
 QString appendTransientHistory(
     const QString &path, const TransientCapture &capture, const QString &fileName)
 {
-    QByteArray content = transientHistoryHeader();
     const QFileInfo info(path);
-    if (info.exists()) {
-        if (!info.isFile())
-            return QStringLiteral("%1: not an ordinary file").arg(path);
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return QStringLiteral("%1: %2").arg(path, file.errorString());
-        content = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return QStringLiteral("%1: %2").arg(path, file.errorString());
-        if (content.isEmpty())
-            content = transientHistoryHeader();
-        else if (!content.startsWith(transientHistoryHeader()))
-            return QStringLiteral("%1: not a history file (its first line is not the header)")
-                .arg(path);
-        // A row cut short by an earlier failure keeps its own line.
-        if (!content.endsWith('\n'))
-            content += '\n';
-    }
-    return saveBytes(path, content + transientHistoryRow(capture, fileName));
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("%1: not an ordinary file").arg(path);
+    const QByteArray header = transientHistoryHeader();
+    const QString error = appendToSharedLog(
+        path, header,
+        [&](const QByteArray &existing) -> std::optional<QByteArray> {
+            if (existing + '\n' != header)
+                return std::nullopt;
+            return transientHistoryRow(capture, fileName);
+        },
+        QStringLiteral("not a history file (its first line is not the header)"));
+    return error.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(path, error);
 }

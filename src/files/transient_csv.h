@@ -57,6 +57,8 @@ QString transientTimeText(const QDateTime &capturedAt);
 // The history file: a header row, then one row per capture with the figures rounded as shown and
 // an empty field for none; `file` names the capture's file, empty when it was not written.
 QByteArray transientHistoryHeader();
+// Its column names: captured_at, the table of figures' keys, file.
+QStringList transientHistoryColumns();
 // Column name and text of each field of a capture's history row; the command line prints the
 // same pairs.
 QList<std::pair<QString, QString>> transientHistoryFields(
@@ -64,7 +66,8 @@ QList<std::pair<QString, QString>> transientHistoryFields(
 QByteArray transientHistoryRow(const TransientCapture &capture, const QString &fileName);
 // Writes the header and the rows (each with its line end) through QSaveFile; returns the error.
 QString writeTransientHistory(const QString &path, const QByteArrayList &rows);
-// Adds one row, creating the file with its header. A file that does not start with the header is
-// left alone and reported. Returns the error, empty on success.
+// Adds one row, creating the file with its header, as one appended line (see shared_log.h), so
+// programs recording into one folder together lose no row. A file that does not start with the
+// header is left alone and reported. Returns the error, empty on success.
 QString appendTransientHistory(
     const QString &path, const TransientCapture &capture, const QString &fileName);

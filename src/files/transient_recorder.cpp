@@ -55,27 +55,16 @@ QString createUniqueFile(const QDir &dir, const QString &name, QString *error)
     return QString();
 }
 
-TransientRecorder::TransientRecorder(const QString &dir, DeviceNamer deviceOf, QObject *parent)
+TransientRecorder::TransientRecorder(const QString &dir, QObject *parent)
     : QObject(parent)
     , m_dir(dir)
-    , m_deviceOf(std::move(deviceOf))
 {
-}
-
-TransientCapture TransientRecorder::captureOf(const CaptureSession &session) const
-{
-    TransientCapture capture;
-    capture.capturedAt = QDateTime::currentDateTime();
-    capture.port = session.PortNumber();
-    capture.device = m_deviceOf ? m_deviceOf(capture.port) : QString();
-    capture.samples = transientSamples(session.captureBuffer().data() + 1, kTransientCaptureBytes);
-    return capture;
 }
 
 void TransientRecorder::listen(const CaptureSession &session)
 {
     connect(&session, &CaptureSession::transientCaptured, this,
-        [this, &session] { record(captureOf(session)); });
+        [this](const TransientCapture &capture) { record(capture); });
 }
 
 QString TransientRecorder::historyPath() const

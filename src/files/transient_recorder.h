@@ -9,8 +9,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class CaptureSession;
 
 // Makes the folder when it is missing and proves it can be written by creating and removing a
@@ -28,13 +26,7 @@ class TransientRecorder : public QObject
 {
     Q_OBJECT
 public:
-    // The device a port number names, for the capture file's port line.
-    using DeviceNamer = std::function<QString(int port)>;
-
-    TransientRecorder(const QString &dir, DeviceNamer deviceOf, QObject *parent = nullptr);
-
-    // The session's latest capture, taken now, from the port of its latest Start.
-    TransientCapture captureOf(const CaptureSession &session) const;
+    explicit TransientRecorder(const QString &dir, QObject *parent = nullptr);
 
     // Records every transient the session captures from now on.
     void listen(const CaptureSession &session);
@@ -56,5 +48,4 @@ private:
     QString writeCaptureFile(const TransientCapture &capture);
 
     QDir m_dir;
-    DeviceNamer m_deviceOf;
 };

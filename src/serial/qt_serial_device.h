@@ -24,6 +24,7 @@ public:
     void discardInput() override;
     QString errorString() const override;
     QString location() const override { return m_path; }
+    void moveTo(const QString &node) override { m_path = node; }
 
     // QSerialPort reports a held lock, a busy device and a forbidden one alike as PermissionError.
     // Tells them apart: PortInUse when a live process holds the device's lock file in one of

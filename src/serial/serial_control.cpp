@@ -18,9 +18,7 @@ struct SerialControl::Private
 
     int commPort = 1;
     bool rts = false;
-    QString parityReplace = QStringLiteral("?");
     bool nullDiscard = false;
-    int inputMode = 0;
     SerialEvent event = SerialEvent::None;
     QString lastError;
 
@@ -165,16 +163,6 @@ ReceiveProfile SerialControl::profile() const
     return { d->rts, d->buffer.size(), d->buffer.threshold(), d->buffer.inputLength() };
 }
 
-QString SerialControl::ParityReplace() const
-{
-    return d->parityReplace;
-}
-
-void SerialControl::setParityReplace(const QString &replace)
-{
-    d->parityReplace = replace;
-}
-
 bool SerialControl::NullDiscard() const
 {
     return d->nullDiscard;
@@ -183,21 +171,6 @@ bool SerialControl::NullDiscard() const
 void SerialControl::setNullDiscard(bool discard)
 {
     d->nullDiscard = discard;
-}
-
-int SerialControl::InputMode() const
-{
-    return d->inputMode;
-}
-
-void SerialControl::setInputMode(int mode)
-{
-    d->inputMode = mode;
-}
-
-QByteArray SerialControl::Input()
-{
-    return d->buffer.take();
 }
 
 QByteArrayView SerialControl::takeInput()

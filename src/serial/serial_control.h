@@ -52,17 +52,11 @@ public:
     void applyProfile(const ReceiveProfile &profile);
     ReceiveProfile profile() const;
 
-    QString ParityReplace() const;
-    void setParityReplace(const QString &replace);
     bool NullDiscard() const;
     void setNullDiscard(bool discard);
-    int InputMode() const;
-    void setInputMode(int mode);
 
     // Removes and returns at most InputLen waiting bytes (all when InputLen is 0); empty when
-    // nothing waits.
-    QByteArray Input();
-    // Input() without a copy, for the live path: the view is valid until the control next
+    // nothing waits. A view into the buffer, without a copy: valid until the control next
     // receives, skips, discards or closes.
     QByteArrayView takeInput();
     // Drops the next count bytes of the stream, waiting or still to come.

@@ -13,11 +13,11 @@
 // messages for; the others are written on the window by number.
 namespace SerialError {
 constexpr int None = 0;
-constexpr int InvalidPort = 8002;  // no usable port with this number (port 0, unmapped, missing)
-constexpr int PortInUse = 8005;    // the device is held by another program
+constexpr int InvalidPort = 8002; // no usable port with this number (port 0, unmapped, missing)
+constexpr int PortInUse = 8005; // the device is held by another program
 constexpr int PermissionDenied = 8010; // the device exists but we may not open it
-constexpr int DeviceIoError = 8012;    // the device failed while opening or while open
-constexpr int OtherError = 8015;       // anything else the platform reports
+constexpr int DeviceIoError = 8012; // the device failed while opening or while open
+constexpr int OtherError = 8015; // anything else the platform reports
 
 // What the user can do about a failure, for the line on stderr; empty where there is no advice.
 // On Debian and its kin serial devices belong to the dialout group.
@@ -56,6 +56,9 @@ public:
     // The device node or link this device opens, for finding it again after an unplug; empty
     // for a built-in device, which is always there.
     virtual QString location() const { return QString(); }
+    // Opens node instead from the next open() on: where the adapter of this device turned up
+    // again after an unplug. A built-in device has no location and stays where it is.
+    virtual void moveTo(const QString &node) { Q_UNUSED(node); }
 
 Q_SIGNALS:
     void readyRead();

@@ -117,7 +117,7 @@ bool DriveModel::overspinning() const
         && m_samplesTaken % m_overspinPeriod < m_overspinLength;
 }
 
-DriveSample DriveModel::nextSample()
+SampleValue DriveModel::nextSample()
 {
     if (m_phaseLeft == 0)
         enterNextPhase();
@@ -132,11 +132,12 @@ DriveSample DriveModel::nextSample()
     m_error2 = m_error1;
     m_error1 = error;
 
-    DriveSample sample;
-    sample.error = int(std::lround(error + noise()));
-    sample.overspin = overspinning();
+    // The noise is drawn on every sample, over-spin or not, so an over-spin leaves the rest of
+    // the stream as it would have been.
+    const int steps = int(std::lround(error + noise()));
+    const bool overspin = overspinning();
     ++m_samplesTaken;
-    return sample;
+    return overspin ? SampleValue::overSpin() : SampleValue::valid(steps);
 }
 
 QByteArray DriveModel::generate(int sampleCount)
@@ -144,7 +145,7 @@ QByteArray DriveModel::generate(int sampleCount)
     QByteArray bytes;
     bytes.reserve(2 * std::max(0, sampleCount));
     for (int i = 0; i < sampleCount; ++i) {
-        const auto pair = encodeDriveSample(nextSample());
+        const auto pair = encodePair(nextSample());
         bytes.append(char(pair[0]));
         bytes.append(char(pair[1]));
     }

@@ -8,7 +8,7 @@
 // gives the same samples.
 #pragma once
 
-#include "sim/drive_sample.h"
+#include "sim/sample_source.h"
 
 #include <QByteArray>
 
@@ -34,7 +34,7 @@ public:
 
     explicit DriveModel(const DriveModelConfig &config = {});
 
-    DriveSample nextSample() override;
+    SampleValue nextSample() override;
     // The next sampleCount samples, two bytes each, as they go on the line.
     QByteArray generate(int sampleCount);
 

@@ -7,9 +7,10 @@
 namespace {
 constexpr qint64 kNsPerSecond = 1000000000;
 
-int magnitude(const DriveSample &sample)
+// Over-spin counts as beyond every limit.
+int magnitude(const SampleValue &sample)
 {
-    return sample.overspin ? 256 : std::abs(sample.error);
+    return sample.isOverSpin() ? 256 : std::abs(sample.deviation);
 }
 } // namespace
 
@@ -40,10 +41,10 @@ void DriveSender::changeRequestToSend(bool asserted)
     m_quietSamples = 0;
 }
 
-bool DriveSender::step(DriveSample *sample)
+bool DriveSender::step(SampleValue *sample)
 {
-    const DriveSample live = m_source->nextSample();
-    const DriveSample delayed = m_delay[m_delayHead];
+    const SampleValue live = m_source->nextSample();
+    const SampleValue delayed = m_delay[m_delayHead];
     m_delay[m_delayHead] = live;
     m_delayHead = (m_delayHead + 1) % m_delay.size();
 
@@ -82,14 +83,14 @@ QByteArray DriveSender::bytesDue(qint64 elapsedNs, bool requestToSend)
     const qint64 target = samplesAt(elapsedNs);
     bytes.reserve(2 * std::max<qint64>(0, target - m_samplesDone));
     for (; m_samplesDone < target; ++m_samplesDone) {
-        DriveSample sample;
+        SampleValue sample;
         if (!step(&sample))
             continue;
-        const auto pair = encodeDriveSample(sample);
+        const auto pair = encodePair(sample);
         bytes.append(char(pair[0]));
         bytes.append(char(pair[1]));
         ++m_counters.samplesSent;
-        if (sample.overspin)
+        if (sample.isOverSpin())
             ++m_counters.overspinSamplesSent;
     }
     return bytes;

@@ -21,7 +21,7 @@
 // calls starts on a marker byte.
 #pragma once
 
-#include "sim/drive_sample.h"
+#include "sim/sample_source.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -64,7 +64,7 @@ private:
     qint64 samplesAt(qint64 elapsedNs) const;
     void changeRequestToSend(bool asserted);
     // Takes one sample from the source; true with *sample set when it goes on the line.
-    bool step(DriveSample *sample);
+    bool step(SampleValue *sample);
 
     std::unique_ptr<SampleSource> m_source;
     int m_bytesPerSecond;
@@ -73,7 +73,7 @@ private:
     bool m_requestToSend = false;
 
     // The last kPretriggerSamples samples, oldest at m_delayHead: what a burst starts with.
-    std::vector<DriveSample> m_delay;
+    std::vector<SampleValue> m_delay;
     std::size_t m_delayHead = 0;
     bool m_armed = false;
     int m_quietSamples = 0;

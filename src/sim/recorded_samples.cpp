@@ -5,8 +5,8 @@ RecordedSamples::RecordedSamples(const QByteArray &bytes)
 {
     m_samples.reserve(bytes.size() / 2);
     for (qsizetype i = 0; i + 1 < bytes.size();) {
-        DriveSample sample;
-        if (decodeDriveSample(std::uint8_t(bytes[i]), std::uint8_t(bytes[i + 1]), &sample)) {
+        const SampleValue sample = decodePair(quint8(bytes[i]), quint8(bytes[i + 1]));
+        if (sample.kind != SampleKind::Missing) {
             m_samples.push_back(sample);
             i += 2;
         } else {
@@ -15,11 +15,11 @@ RecordedSamples::RecordedSamples(const QByteArray &bytes)
     }
 }
 
-DriveSample RecordedSamples::nextSample()
+SampleValue RecordedSamples::nextSample()
 {
     if (m_samples.empty())
-        return {};
-    const DriveSample sample = m_samples[m_next];
+        return SampleValue::valid(0);
+    const SampleValue sample = m_samples[m_next];
     m_next = (m_next + 1) % m_samples.size();
     return sample;
 }

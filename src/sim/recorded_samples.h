@@ -2,7 +2,7 @@
 // captured from a real drive can be sent again through the simulated line.
 #pragma once
 
-#include "sim/drive_sample.h"
+#include "sim/sample_source.h"
 
 #include <QByteArray>
 
@@ -19,9 +19,9 @@ public:
     int size() const { return int(m_samples.size()); }
 
     // Starts again at the first sample after the last; an empty recording gives zero error.
-    DriveSample nextSample() override;
+    SampleValue nextSample() override;
 
 private:
-    std::vector<DriveSample> m_samples;
+    std::vector<SampleValue> m_samples;
     std::size_t m_next = 0;
 };

@@ -9,20 +9,10 @@ QColor colorFromBgr(quint32 colorBgr)
     return QColor(int(colorBgr & 0xFF), int((colorBgr >> 8) & 0xFF), int((colorBgr >> 16) & 0xFF));
 }
 
-quint32 bgrFromColor(const QColor &color)
-{
-    return quint32(color.red()) | quint32(color.green()) << 8 | quint32(color.blue()) << 16;
-}
-
 void setBackColor(QWidget *widget, quint32 colorBgr)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colorFromBgr(colorBgr));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
-}
-
-quint32 BackColor(const QWidget *widget)
-{
-    return bgrFromColor(widget->palette().color(QPalette::Window));
 }

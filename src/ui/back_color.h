@@ -14,9 +14,7 @@ constexpr quint32 Black = 0x000000;
 } // namespace LampColor
 
 QColor colorFromBgr(quint32 colorBgr);
-quint32 bgrFromColor(const QColor &color);
 
 // Fills the widget's background with the colour, in every palette group so that the colour does
 // not change when the window loses the focus.
 void setBackColor(QWidget *widget, quint32 colorBgr);
-quint32 BackColor(const QWidget *widget);

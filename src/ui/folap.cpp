@@ -1,7 +1,6 @@
 // The main window's design fix-ups, start-up, shut-down, About box, port list and CPU saver.
 #include "ui/folap.h"
 
-#include "analysis/transient_history.h"
 #include "core/app_title.h"
 #include "core/app_version.h"
 #include "core/module_state.h"
@@ -13,6 +12,7 @@
 #include "ui/chart_surface.h"
 #include "ui/form_design.h"
 #include "ui/frame_clock.h"
+#include "ui/history_table_model.h"
 #include "ui/print_surface.h"
 #include "ui/szamolo.h"
 #include "ui/transient_analysis.h"
@@ -38,10 +38,11 @@ Folap::Folap(ModuleState &state, SerialControl::DeviceFactory factory, const Por
     , m_prompts(prompts)
     , m_ports(ports)
     , m_session(new CaptureSession(std::move(factory), this))
-    , m_history(new TransientHistory(this))
+    , m_history(new HistoryTableModel(this))
 {
     // A copy of the port map names the device behind each capture's port.
-    m_history->follow(*m_session, [ports](int port) { return ports.device(port); });
+    m_session->setDeviceNamer([ports](int port) { return ports.device(port); });
+    connect(m_session, &CaptureSession::transientCaptured, m_history, &HistoryTableModel::add);
     m_ui->setupUi(this);
     applyDesign();
     wireHandlers();

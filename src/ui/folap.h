@@ -21,10 +21,10 @@ class Folap;
 }
 
 class ChartSurface;
+class HistoryTableModel;
 class PortMap;
 class PrintSurface;
 class TransientAnalysis;
-class TransientHistory;
 class UserPrompts;
 struct ModuleState;
 
@@ -59,18 +59,21 @@ public:
     // Transients captured and drawn since the window opened.
     quint64 capturesDrawn() const { return m_session->capturesDrawn(); }
     // This run's captures, kept from start-up whether or not the analysis window is open.
-    TransientHistory &transientHistory() const { return *m_history; }
+    HistoryTableModel &transientHistory() const { return *m_history; }
     // The analysis window, made at its first opening; null until then.
     TransientAnalysis *transientAnalysis() const { return m_analysis; }
 
     // ---- Serial operations (the session's) ----
-    using StartVariant = CaptureSession::StartVariant;
+    using Mode = CaptureSession::Mode;
     int OpenPort() { return m_session->OpenPort(); }
     int ClosePort() { return m_session->ClosePort(); }
-    void ReportStartFailure(StartVariant variant, int errorNumber)
+    void ReportStartFailure(Mode variant, int errorNumber)
     {
         m_session->ReportStartFailure(variant, errorNumber);
     }
+
+    // As the user would: select the mode's option (its handler runs), then press its Start.
+    void startMode(Mode mode);
 
 public Q_SLOTS:
     // ---- Menu and port list (folap.cpp) ----
@@ -127,8 +130,8 @@ private:
     void wireSession();
     void showLamp(CaptureSession::Lamp lamp, CaptureSession::LampState state);
     void showLiveSample(const LiveSample &sample);
-    void DrawCaptureOverview(const QList<QPoint> &trace);
-    void showStartFailure(StartVariant variant, int errorNumber, const QString &osText);
+    void DrawCaptureOverview();
+    void showStartFailure(Mode variant, int errorNumber, const QString &osText);
 
     // Transient tools (folap_transient.cpp).
     void wireTransientTools();
@@ -140,6 +143,6 @@ private:
     UserPrompts &m_prompts;
     const PortMap &m_ports;
     CaptureSession *m_session;
-    TransientHistory *m_history;
+    HistoryTableModel *m_history;
     TransientAnalysis *m_analysis = nullptr;
 };

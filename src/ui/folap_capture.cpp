@@ -45,6 +45,17 @@ void Folap::TMegse_Click()
     m_session->stopTriggered();
 }
 
+void Folap::startMode(Mode mode)
+{
+    if (mode == Mode::Continuous) {
+        m_ui->Foly->setChecked(true);
+        FStart_Click();
+    } else {
+        m_ui->Triger->setChecked(true);
+        TStart_Click();
+    }
+}
+
 // ---- What the session reports ----
 
 void Folap::wireSession()
@@ -81,17 +92,18 @@ void Folap::showLamp(CaptureSession::Lamp lamp, CaptureSession::LampState state)
 void Folap::showLiveSample(const LiveSample &sample)
 {
     if (!sample.negative) {
-        m_ui->Pozitivbar->setValue(sample.positiveBar);
+        m_ui->Pozitivbar->setValue(sample.positiveBar());
         m_ui->Negativbar->setValue(0);
     } else {
-        m_ui->Negativbar->setValue(sample.negativeBar);
+        m_ui->Negativbar->setValue(sample.negativeBar());
         m_ui->Pozitivbar->setValue(0);
     }
     m_ui->Ertek->setCaption(sample.caption);
 }
 
-void Folap::DrawCaptureOverview(const QList<QPoint> &trace)
+void Folap::DrawCaptureOverview()
 {
+    const QList<QPoint> trace = overviewTrace(m_session->captureBuffer());
     ChartSurface *rajz = m_ui->Rajz;
     rajz->setDrawWidth(kOverviewLineWidth);
     rajz->Line(trace.first(), trace.first(), m_state.PenColor);
@@ -102,11 +114,11 @@ void Folap::DrawCaptureOverview(const QList<QPoint> &trace)
 
 // A failed Start, after the session has set the lamps: the variant's message for 8002 / 8005
 // (clearing the port selection afterwards) or the number written on the window.
-void Folap::showStartFailure(StartVariant variant, int errorNumber, const QString &osText)
+void Folap::showStartFailure(Mode variant, int errorNumber, const QString &osText)
 {
     // The triggered Start's messages have always read "anothert"; users know them so.
-    const QString another = variant == StartVariant::Triggered ? QStringLiteral("anothert!")
-                                                               : QStringLiteral("another!");
+    const QString another
+        = variant == Mode::Triggered ? QStringLiteral("anothert!") : QStringLiteral("another!");
     QString text;
     if (errorNumber == SerialError::InvalidPort)
         text = QStringLiteral("Invalid Port Number! Please select ") + another;

@@ -1,12 +1,12 @@
 // The transient analysis window.
 #include "ui/transient_analysis.h"
 
-#include "capture/transient_chart_scale.h"
-#include "analysis/transient_figures.h"
+#include "analysis/figure_table.h"
 #include "core/app_title.h"
 #include "core/user_prompts.h"
 #include "files/transient_csv.h"
 #include "ui/form_design.h"
+#include "ui/transient_chart_scale.h"
 #include "ui/transient_chart_view.h"
 #include "ui_transient_analysis.h"
 
@@ -40,54 +40,6 @@ const char kFormToolTip[] = "formToolTip";
 const QStringList kCsvFilters
     = { QStringLiteral("Transient CSV (*.csv)"), QStringLiteral("All files (*)") };
 
-struct Definition
-{
-    const char *name; // the caption's and the value's objectName without "Caption" / "Value"
-    const char *text;
-};
-
-// What each figure means, shown as the tooltip of its caption and value and in the
-// Definitions tab. Only valid samples count; missing and over-spin samples are passed over
-// while time runs on through them.
-const Definition kDefinitions[] = {
-    { "trigger",
-        "The first valid sample beyond 20 steps either way (the drive's limit). Times count from "
-        "it; without one they count from the first sample and no settling time is given." },
-    { "peak", "The sample with the largest |e|, the first of equals, with its sign." },
-    { "peakTime", "When the peak came, from the trigger." },
-    { "overshoot",
-        "After the peak, the sample of the opposite sign with the largest |e| (the first of "
-        "equals): its value, 100 \u00b7 |overshoot| / |peak| %, and its time. None when no "
-        "such sample follows." },
-    { "settle",
-        "From the trigger to the first sample from which every later valid sample stays within "
-        "\u00b110 steps (the dashed band; \u00b110 itself is inside). \"not settled\" when the "
-        "last valid sample is outside the band." },
-    { "ring",
-        "Walking on from the peak with a sign state that starts as the peak's sign, a crossing "
-        "is a sample at or below \u22123 steps while the state is positive, or at or above +3 "
-        "while it is negative; each crossing flips the state. With n \u2265 3 crossings at "
-        "times c1 \u2026 cn: f = (n \u2212 1) \u00b7 1000 / (2 \u00b7 (cn \u2212 c1)) Hz, "
-        "times in ms." },
-    { "damping",
-        "Half-cycle extremes: A0 is the peak, Ak the largest |e| from crossing k up to (not "
-        "including) crossing k + 1. \u03b4 is the mean of ln(|Ak| / |Ak+1|) over the "
-        "consecutive pairs, \u03b6 = \u03b4 / \u221a(\u03c0\u00b2 + \u03b4\u00b2), negative "
-        "when the ringing grows. None with fewer than two extremes." },
-    { "mean", "The mean of e over the valid samples." },
-    { "rms", "The root mean square of e over the valid samples." },
-    { "overSpin", "Samples in which the drive signalled over-spin; they carry no deviation." },
-    { "samples", "Samples with a deviation, and pairs that did not start with a marker byte." },
-};
-
-const char kRounding[] = "Rounded for display only, half away from zero: times to 0.001 ms, "
-                         "frequency to 0.1 Hz, \u03b6 to 0.001, percent to 0.1, mean and RMS to "
-                         "0.01 steps. The files carry the same rounding.";
-const char kSampling[]
-    = "The drive sends one sample every 2 bytes at 11 520 bytes/s: one every 1000/5760 ms "
-      "(0.174 ms). Only valid samples count in the figures; missing and over-spin samples are "
-      "passed over while time runs on through them, and the chart's line bridges them.";
-
 QPixmap swatch(const QColor &color)
 {
     QPixmap pixmap(12, 12);
@@ -106,7 +58,7 @@ QLineSeries *bandLine(double steps)
 } // namespace
 
 TransientAnalysis::TransientAnalysis(
-    TransientHistory &history, UserPrompts &prompts, QWidget *parent)
+    HistoryTableModel &history, UserPrompts &prompts, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_ui(std::make_unique<Ui::TransientAnalysis>())
     , m_history(history)
@@ -162,7 +114,7 @@ TransientAnalysis::~TransientAnalysis() = default;
 
 void TransientAnalysis::wireHandlers()
 {
-    connect(&m_history, &TransientHistory::captureAdded, this, &TransientAnalysis::showNewest);
+    connect(&m_history, &HistoryTableModel::captureAdded, this, &TransientAnalysis::showNewest);
     connect(m_ui->historyTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &TransientAnalysis::showSelectedRow);
     connect(m_ui->resetZoomButton, &QPushButton::clicked, m_ui->chartView,
@@ -196,22 +148,25 @@ void TransientAnalysis::wireHandlers()
         });
 }
 
+// Each figure's caption, tooltip and Definitions entry from the table of figures.
 void TransientAnalysis::applyDefinitions()
 {
     QString html = QStringLiteral("<dl>");
-    for (const Definition &d : kDefinitions) {
-        const QString text = QString::fromUtf8(d.text);
-        auto *caption = findChild<QLabel *>(QLatin1String(d.name) + QStringLiteral("Caption"));
-        auto *value = findChild<QLabel *>(QLatin1String(d.name) + QStringLiteral("Value"));
-        Q_ASSERT(caption && value);
-        caption->setToolTip(text);
-        value->setToolTip(text);
+    for (const FigureColumn *figure : figureRows()) {
+        const QString name = QLatin1String(figure->figure);
+        const QString caption = QString::fromUtf8(figure->caption);
+        const QString text = QString::fromUtf8(figure->definition);
+        auto *captionLabel = findChild<QLabel *>(name + QStringLiteral("Caption"));
+        auto *valueLabel = findChild<QLabel *>(name + QStringLiteral("Value"));
+        Q_ASSERT(captionLabel && valueLabel);
+        captionLabel->setText(caption);
+        captionLabel->setToolTip(text);
+        valueLabel->setToolTip(text);
         html += QStringLiteral("<dt><b>%1</b></dt><dd>%2</dd>")
-                    .arg(caption->text().toHtmlEscaped(), text.toHtmlEscaped());
+                    .arg(caption.toHtmlEscaped(), text.toHtmlEscaped());
     }
     html += QStringLiteral("</dl><p>%1</p><p>%2</p>")
-                .arg(QString::fromUtf8(kRounding).toHtmlEscaped(),
-                    QString::fromUtf8(kSampling).toHtmlEscaped());
+                .arg(figureRoundingNote().toHtmlEscaped(), figureSamplingNote().toHtmlEscaped());
     m_ui->definitionsText->setHtml(html);
 }
 
@@ -242,22 +197,11 @@ void TransientAnalysis::showSelectedRow()
 void TransientAnalysis::showEntry(const TransientHistory::Entry &entry)
 {
     m_shown = entry;
-    const TransientFigureTexts texts = transientFigureTexts(entry.figures);
-    const std::pair<QLabel *, const QString *> values[] = {
-        { m_ui->triggerValue, &texts.trigger },
-        { m_ui->peakValue, &texts.peak },
-        { m_ui->peakTimeValue, &texts.peakTime },
-        { m_ui->overshootValue, &texts.overshoot },
-        { m_ui->settleValue, &texts.settle },
-        { m_ui->ringValue, &texts.ring },
-        { m_ui->dampingValue, &texts.damping },
-        { m_ui->meanValue, &texts.mean },
-        { m_ui->rmsValue, &texts.rms },
-        { m_ui->overSpinValue, &texts.overSpin },
-        { m_ui->samplesValue, &texts.samples },
-    };
-    for (const auto &[label, text] : values)
-        label->setText(*text);
+    for (const FigureColumn *figure : figureRows()) {
+        if (auto *label
+            = findChild<QLabel *>(QLatin1String(figure->figure) + QStringLiteral("Value")))
+            label->setText(figureDisplayText(*figure, entry.figures));
+    }
     m_ui->shownLabel->setText(QStringLiteral("Shown: ") + transientCaptureLabel(entry.capture));
 
     const QList<QPointF> points = transientChartPoints(entry.capture.samples);
@@ -346,7 +290,7 @@ void TransientAnalysis::rebuildSeries()
         const int current = m_ui->referenceList->currentRow();
         m_ui->referenceList->clear();
         for (const TransientReferences::Reference &reference : m_references.all()) {
-            const QColor color = kReferenceColors[reference.colour];
+            const QColor color = kReferenceColors[reference.slot];
             auto *series = new QLineSeries;
             series->setName(QStringLiteral("reference: ") + reference.name);
             series->setPen(QPen(color, 1.5, Qt::DashLine));
@@ -464,9 +408,14 @@ void TransientAnalysis::exportHistory()
 
 void TransientAnalysis::copyFigures()
 {
-    if (m_shown)
-        QGuiApplication::clipboard()->setText(
-            transientFiguresClipboardText(transientFigureTexts(m_shown->figures)));
+    if (!m_shown)
+        return;
+    // "Caption: text" a line, as the panel shows them.
+    QString text;
+    for (const FigureColumn *figure : figureRows())
+        text += QString::fromUtf8(figure->caption) + QStringLiteral(": ")
+            + figureDisplayText(*figure, m_shown->figures) + QLatin1Char('\n');
+    QGuiApplication::clipboard()->setText(text);
 }
 
 QString TransientAnalysis::askSavePath(const QString &title, const QString &proposed)

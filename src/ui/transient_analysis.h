@@ -5,8 +5,8 @@
 // and files layers, and every question to the user goes through UserPrompts.
 #pragma once
 
-#include "analysis/transient_history.h"
 #include "analysis/transient_references.h"
+#include "ui/history_table_model.h"
 
 #include <QWidget>
 
@@ -27,7 +27,7 @@ class TransientAnalysis : public QWidget
 public:
     // A window of its own over parent; it shows the newest capture of history now and whenever
     // one comes in.
-    TransientAnalysis(TransientHistory &history, UserPrompts &prompts, QWidget *parent = nullptr);
+    TransientAnalysis(HistoryTableModel &history, UserPrompts &prompts, QWidget *parent = nullptr);
     ~TransientAnalysis() override;
 
     // The capture on the chart, none before the first.
@@ -58,7 +58,7 @@ private:
     void reportProblem(const QString &text);
 
     std::unique_ptr<Ui::TransientAnalysis> m_ui;
-    TransientHistory &m_history;
+    HistoryTableModel &m_history;
     UserPrompts &m_prompts;
     TransientReferences m_references;
     // A copy, so it stays shown after the history has dropped it.

@@ -4,7 +4,7 @@
 // reads is worked out by the window from the samples.
 #pragma once
 
-#include "capture/transient_chart_scale.h"
+#include "ui/transient_chart_scale.h"
 
 #include <QChartView>
 

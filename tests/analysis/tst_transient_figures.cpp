@@ -53,9 +53,6 @@ private Q_SLOTS:
     void figuresFollowTheirDefinitions_data();
     void figuresFollowTheirDefinitions();
     void aShiftedCaptureGivesTheSameFigures();
-    void numbersRoundHalfAwayFromZero();
-    void theWindowShowsEachFigureAsText_data();
-    void theWindowShowsEachFigureAsText();
     void cursorsSnapToSamplesAndSumTheValidOnes_data();
     void cursorsSnapToSamplesAndSumTheValidOnes();
 };
@@ -161,45 +158,6 @@ void TestTransientFigures::aShiftedCaptureGivesTheSameFigures()
         QCOMPARE(f.damping, expected.damping);
         QCOMPARE(f.missingCount, samples.size() - sine.size());
     }
-}
-
-void TestTransientFigures::numbersRoundHalfAwayFromZero()
-{
-    QCOMPARE(timeMsText(9), "1.563"); // 1.5625 ms
-    QCOMPARE(timeMsText(-9), "-1.563");
-    QCOMPARE(decimalText(100, 16, 1), "6.3");
-    QCOMPARE(decimalText(6.25, 1), "6.3");
-    QCOMPARE(decimalText(-1, 10000, 3), "0.000");
-    QCOMPARE(decimalText(-0.0001, 3), "0.000");
-}
-
-void TestTransientFigures::theWindowShowsEachFigureAsText_data()
-{
-    QTest::addColumn<QString>("samples");
-    // triggerValue, peakValue, peakTimeValue, overshootValue, settleValue, ringValue,
-    // dampingValue, meanValue, rmsValue, overSpinValue
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("over-spin and missing")
-        << "o m 3 o -25 m 40 m -30 12 m -2 4"
-        << QStringList { "sample 4, -25 steps", "+40 steps", "0.347 ms",
-               "-30 steps (75.0 %) at 0.694 ms", "1.215 ms", "—", "0.091", "0.29 steps",
-               "21.71 steps", "2" };
-    QTest::newRow("never settles")
-        << "0 0 5 50 50 50 50"
-        << QStringList { "sample 3, +50 steps", "+50 steps", "0.000 ms", "—", "not settled", "—",
-               "—", "29.29 steps", "37.84 steps", "0" };
-    QTest::newRow("nothing valid")
-        << "m o m" << QStringList { "—", "—", "—", "—", "—", "—", "—", "—", "—", "1" };
-}
-
-void TestTransientFigures::theWindowShowsEachFigureAsText()
-{
-    QFETCH(QString, samples);
-    QFETCH(QStringList, texts);
-    const TransientFigureTexts t = transientFigureTexts(transientFigures(samplesOf(samples)));
-    QCOMPARE((QStringList { t.trigger, t.peak, t.peakTime, t.overshoot, t.settle, t.ring, t.damping,
-                 t.mean, t.rms, t.overSpin }),
-        texts);
 }
 
 void TestTransientFigures::cursorsSnapToSamplesAndSumTheValidOnes_data()

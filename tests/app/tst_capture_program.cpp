@@ -1,7 +1,7 @@
 // velmora-capture as a user runs it: transients from the built-in drive, from velmora-drive-sim on
 // a pseudo-terminal and from a port the settings name, the live stream sample for sample, and
 // each way a run can end short.
-#include "analysis/transient_figures.h"
+#include "analysis/figure_number.h"
 #include "drive_stream_reader.h"
 #include "files/transient_csv.h"
 #include "pty_pair.h"

@@ -64,6 +64,7 @@ private Q_SLOTS:
     void continuousModeFindsItsFooting_data();
     void continuousModeFindsItsFooting();
     void aStopFromACaptureListenerIsNotUndone();
+    void eachCaptureIsStampedOnceWithTimePortAndDevice();
 };
 
 void TestCaptureSession::eachEventLeadsToItsState_data()
@@ -152,12 +153,12 @@ void TestCaptureSession::eachEventLeadsToItsState()
         rig.ports.next(kPort);
         rig.feed(QByteArray(4101, '\x80'));
         QCOMPARE(rig.captures, 1);
-        QCOMPARE(int(s.captureBuffer()[ModuleState::kCaptureLength]), 0x80);
+        QCOMPARE(int(s.captureBuffer()[kTransientCaptureBytes]), 0x80);
         break;
     case Event::OverSpin:
         rig.feed(QByteArray::fromHex("8100") + QByteArray(29, '\x80'));
         QCOMPARE(rig.samples.size(), 1);
-        QVERIFY(rig.samples.first().overSpin);
+        QVERIFY(rig.samples.first().overSpin());
         break;
     }
 
@@ -208,7 +209,7 @@ void TestCaptureSession::continuousModeFindsItsFooting()
         }
         QList<int> values;
         for (const LiveSample &sample : std::as_const(rig.samples))
-            values << (sample.negative ? -sample.magnitude : sample.magnitude);
+            values << sample.value.deviation;
         QCOMPARE(values, shown);
         QCOMPARE(rig.lamps.at(1) == QLatin1Char('R'), overSpin);
     }
@@ -227,6 +228,42 @@ void TestCaptureSession::aStopFromACaptureListenerIsNotUndone()
     QVERIFY(!rig.session.serial().PortOpen());
     QCOMPARE(rig.ports.openings(kPort), openings);
     QCOMPARE(rig.lamps, QStringLiteral("RB"));
+}
+
+// One object per capture, stamped as it comes in: everything that keeps or records it takes
+// this one time, port and device.
+void TestCaptureSession::eachCaptureIsStampedOnceWithTimePortAndDevice()
+{
+    FakeSerialPorts ports;
+    CaptureSession session(ports.factory());
+    session.setDeviceNamer([](int port) { return QStringLiteral("/dev/ttyUSB%1").arg(port - 1); });
+    session.initSerialLink();
+    QList<TransientCapture> captures;
+    connect(&session, &CaptureSession::transientCaptured, &session,
+        [&](const TransientCapture &capture) { captures << capture; });
+
+    constexpr int kOtherPort = 3;
+    ports.next(kOtherPort);
+    session.startTriggered(kOtherPort);
+    ports.next(kOtherPort); // the reopening after the capture
+    // Phase 1: a stray byte, then (128, 40) and (129, 246) = -10 repeated.
+    QByteArray bytes(1, '\x07');
+    while (bytes.size() < 4101)
+        bytes.append(QByteArray::fromHex("802881f6"));
+    bytes.truncate(4101);
+    const QDateTime before = QDateTime::currentDateTime();
+    ports.current(kOtherPort)->feed(bytes);
+    const QDateTime after = QDateTime::currentDateTime();
+
+    QCOMPARE(captures.size(), 1);
+    const TransientCapture &capture = captures.constFirst();
+    QCOMPARE(capture.port, kOtherPort);
+    QCOMPARE(capture.device, QStringLiteral("/dev/ttyUSB2"));
+    QVERIFY(capture.capturedAt >= before && capture.capturedAt <= after);
+    QCOMPARE(capture.bytes, bytes.left(kTransientCaptureBytes));
+    QCOMPARE(capture.samples.size(), 2049);
+    QCOMPARE(capture.samples.at(0).deviation, 40);
+    QCOMPARE(capture.samples.at(2047).deviation, -10);
 }
 
 QTEST_GUILESS_MAIN(TestCaptureSession)

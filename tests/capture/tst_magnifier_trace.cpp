@@ -6,7 +6,7 @@
 
 namespace {
 
-using Capture = std::array<quint8, ModuleState::kCaptureBufferLast + 1>;
+using Capture = CaptureBuffer;
 
 // The start point, then (x, y) for x = first, first + 2, ... up to last.
 QList<QPoint> everyOtherColumn(int first, int last, int y)

@@ -7,10 +7,10 @@
 
 namespace {
 
-using Capture = std::array<quint8, ModuleState::kCaptureBufferLast + 1>;
+using Capture = CaptureBuffer;
 
 // `pattern` repeated from byte `first` up to and including byte `last`.
-Capture captureOf(const QByteArray &pattern, int first, int last = ModuleState::kCaptureLength)
+Capture captureOf(const QByteArray &pattern, int first, int last = kTransientCaptureBytes)
 {
     Capture capture {};
     for (int i = first; i <= last && !pattern.isEmpty(); ++i)

@@ -1,5 +1,6 @@
 // Capture and history files: what is written reads back to the same samples and figures, and
 // whatever the monitor did not write is refused with the line at fault.
+#include "analysis/figure_number.h"
 #include "analysis/transient_figures.h"
 #include "files/transient_csv.h"
 #include "transient_sample_text.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -74,6 +76,7 @@ private Q_SLOTS:
     void whatIsNoFileIsRefused_data();
     void whatIsNoFileIsRefused();
     void historyRowsFollowTheHeader();
+    void historyRowsOfTwoProgramsAreAllKept();
 
 private:
     QTemporaryDir m_dir;
@@ -225,6 +228,51 @@ void TestTransientCsv::historyRowsFollowTheHeader()
     QVERIFY(appendTransientHistory(other, capture, file).contains(QStringLiteral("not a history")));
     QVERIFY(notes.open(QIODevice::ReadOnly));
     QCOMPARE(notes.readAll(), "a,b\n");
+}
+
+// velmora-monitor --record and velmora-capture --out on one folder: two processes append 200
+// rows each at the same time; every row arrives whole and the header is written once.
+void TestTransientCsv::historyRowsOfTwoProgramsAreAllKept()
+{
+    const QString path = m_dir.filePath(QStringLiteral("shared-history.csv"));
+    constexpr int kRows = 200;
+    int go[2];
+    QVERIFY(::pipe(go) == 0);
+    QList<pid_t> children;
+    for (const char *device : { "/dev/ttyUSB0", "/dev/ttyACM0" }) {
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(go[1]);
+            char byte;
+            // Both start when the parent closes the pipe, so their rows interleave.
+            [[maybe_unused]] const ssize_t got = ::read(go[0], &byte, 1);
+            const TransientCapture capture = captureOf("3 25 -12", {}, QLatin1String(device));
+            int failures = 0;
+            for (int row = 0; row < kRows; ++row)
+                failures += appendTransientHistory(path, capture, QStringLiteral("x.csv")).isEmpty()
+                    ? 0
+                    : 1;
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+        children << child;
+    }
+    ::close(go[0]);
+    ::close(go[1]);
+    for (const pid_t child : children) {
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = written.readAll().split('\n');
+    QCOMPARE(lines.size(), 1 + 2 * kRows + 1); // the last one empty, after the last line end
+    QCOMPARE(lines.first() + '\n', transientHistoryHeader());
+    const QByteArray row = transientHistoryRow(captureOf("3 25 -12"), QStringLiteral("x.csv"));
+    for (qsizetype i = 1; i <= 2 * kRows; ++i)
+        QCOMPARE(lines.at(i) + '\n', row);
 }
 
 QTEST_GUILESS_MAIN(TestTransientCsv)

@@ -1,5 +1,7 @@
 // Recording into a folder: captures read back as recorded and listed in the history, names taken
 // within one millisecond, and folders and files that cannot be written.
+#include "capture/capture_session.h"
+#include "fake_serial_device.h"
 #include "files/transient_csv.h"
 #include "files/transient_recorder.h"
 #include "transient_sample_text.h"
@@ -20,7 +22,7 @@ TransientCapture captureOf(const QString &samples)
 {
     return { QDateTime::fromString(
                  QStringLiteral("2026-12-08T10:15:30.123+01:00"), Qt::ISODateWithMs),
-        4, QStringLiteral("/dev/ttyUSB3"), samplesOf(samples) };
+        4, QStringLiteral("/dev/ttyUSB3"), {}, samplesOf(samples) };
 }
 
 } // namespace
@@ -34,6 +36,7 @@ private Q_SLOTS:
     void foldersAreCheckedForWriting();
     void aFailedWriteIsReportedAndTheRestKept_data();
     void aFailedWriteIsReportedAndTheRestKept();
+    void aCaptureHasOneTimeInItsNameItsFileAndItsRow();
 
 private:
     QTemporaryDir m_dir;
@@ -130,6 +133,36 @@ void TestTransientRecorder::aFailedWriteIsReportedAndTheRestKept()
     if (!folderGone) {
         QVERIFY(readTransientCsv(QDir(dir).filePath(name)).capture);
         QCOMPARE(contentOf(recorder.historyPath()), history);
+    }
+}
+
+// The session stamps a capture once; the file's name, its header and its history row all say
+// that instant, to the millisecond.
+void TestTransientRecorder::aCaptureHasOneTimeInItsNameItsFileAndItsRow()
+{
+    const QString dir = m_dir.filePath(QStringLiteral("one-time"));
+    QVERIFY(QDir().mkpath(dir));
+    FakeSerialPorts ports;
+    CaptureSession session(ports.factory());
+    session.initSerialLink();
+    TransientRecorder recorder(dir);
+    recorder.listen(session);
+    QSignalSpy recorded(&recorder, &TransientRecorder::recorded);
+    ports.next(1);
+    session.startTriggered(1);
+    for (int capture = 0; capture < 3; ++capture) {
+        ports.next(1); // the reopening after each capture
+        ports.current(1)->feed(bytesOf(samplesOf(QStringLiteral("3 25 -12 4"))).repeated(1026));
+    }
+    QCOMPARE(recorded.size(), 3);
+    const QList<QByteArray> rows = contentOf(recorder.historyPath()).split('\n');
+    for (int i = 0; i < recorded.size(); ++i) {
+        const QString name = recorded.at(i).at(1).toString();
+        const TransientCsvRead read = readTransientCsv(QDir(dir).filePath(name));
+        QVERIFY2(read.capture, qPrintable(read.error));
+        QCOMPARE(name, transientCsvFileName(read.capture->capturedAt));
+        QVERIFY(
+            rows.at(i + 1).startsWith(transientTimeText(read.capture->capturedAt).toUtf8() + ','));
     }
 }
 

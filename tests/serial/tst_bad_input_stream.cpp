@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int kPort = 1;
-constexpr int kCapture = ModuleState::kCaptureLength;
+constexpr int kCapture = kTransientCaptureBytes;
 // The start-up profile's receive buffer; the byte after it overflows.
 constexpr int kTriggeredBuffer = 4100;
 

@@ -47,9 +47,7 @@ void TestSerialControl::propertiesSurviveCloseAndReopen()
     control.setInBufferSize(12000);
     control.setRThreshold(4000);
     control.setInputLen(1);
-    control.setParityReplace(QString());
     control.setNullDiscard(false);
-    control.setInputMode(0);
 
     for (int round = 0; round < 2; ++round) {
         QCOMPARE(control.setPortOpen(true), SerialError::None);
@@ -63,9 +61,7 @@ void TestSerialControl::propertiesSurviveCloseAndReopen()
     QCOMPARE(control.InBufferSize(), 12000);
     QCOMPARE(control.RThreshold(), 4000);
     QCOMPARE(control.InputLen(), 1);
-    QCOMPARE(control.ParityReplace(), QString());
     QCOMPARE(control.NullDiscard(), false);
-    QCOMPARE(control.InputMode(), 0);
 }
 
 void TestSerialControl::rtsReachesTheDeviceOnOpenAndWhileOpen_data()
@@ -171,7 +167,7 @@ void TestSerialControl::handlersMayCloseReopenOrDiscardWithoutStaleBytes()
     QList<int> events;
     connect(&control, &SerialControl::OnComm, this, [&] {
         events << int(control.CommEvent());
-        reads << QString::fromLatin1(control.Input());
+        reads << QString::fromLatin1(control.takeInput().toByteArray());
         if (events.size() > 1)
             return;
         switch (action) {
@@ -198,7 +194,7 @@ void TestSerialControl::handlersMayCloseReopenOrDiscardWithoutStaleBytes()
     // Only what arrives afterwards, on whatever device is open now, is handed out.
     if (FakeSerialDevice *now = control.PortOpen() ? rig.ports.current(kPort) : nullptr)
         now->feed("XY");
-    reads << QString::fromLatin1(control.Input());
+    reads << QString::fromLatin1(control.takeInput().toByteArray());
     QCOMPARE(reads.join(QString()), firstRead + (control.PortOpen() ? "XY" : ""));
 }
 
@@ -214,7 +210,7 @@ void TestSerialControl::discardingEmptiesOurBufferAndTheDevice()
     control.setInBufferCount(0);
     QCOMPARE(control.InBufferCount(), 0);
     QCOMPARE(device->discardCount(), 1);
-    QCOMPARE(QString::fromLatin1(control.Input()), QString());
+    QCOMPARE(QString::fromLatin1(control.takeInput().toByteArray()), QString());
 }
 
 void TestSerialControl::nullBytesFollowNullDiscard_data()
@@ -236,7 +232,7 @@ void TestSerialControl::nullBytesFollowNullDiscard()
     control.setNullDiscard(nullDiscard);
     QCOMPARE(control.setPortOpen(true), SerialError::None);
     device->feed(QByteArray("\x80\0\x81\0", 4));
-    QCOMPARE(QString::fromLatin1(control.Input()), input);
+    QCOMPARE(QString::fromLatin1(control.takeInput().toByteArray()), input);
 }
 
 void TestSerialControl::deviceFailureClosesThePortAndIsReportedOnce()
@@ -265,7 +261,7 @@ void TestSerialControl::deviceFailureClosesThePortAndIsReportedOnce()
     QCOMPARE(control.setPortOpen(true), SerialError::None);
     rig.ports.current(kPort)->feed("XY");
     QCOMPARE(events.count(), 1);
-    QCOMPARE(QString::fromLatin1(control.Input()), QStringLiteral("XY"));
+    QCOMPARE(QString::fromLatin1(control.takeInput().toByteArray()), QStringLiteral("XY"));
 }
 
 QTEST_GUILESS_MAIN(TestSerialControl)

@@ -39,14 +39,13 @@ struct Link
         map.setDevice(kPort, path);
         control.setCommPort(kPort);
         control.setRTSEnable(true); // a pty refuses RTS; that must not matter
-        control.setParityReplace(QString());
         control.setNullDiscard(false);
         control.setInBufferSize(size);
         control.setRThreshold(threshold);
         control.setInputLen(inputLength);
         QObject::connect(&control, &SerialControl::OnComm, &control, [this] {
             if (control.CommEvent() == SerialEvent::Receive && readOnReceive)
-                reads << QString::fromLatin1(control.Input());
+                reads << QString::fromLatin1(control.takeInput().toByteArray());
             else if (control.CommEvent() == SerialEvent::Overflow && onOverflow)
                 onOverflow();
         });
@@ -168,7 +167,7 @@ void TestSerialControlPty::overflowCapturesTheTransientAndTheReopenedPortStartsE
         // As the recorder does: 4100 single reads, then close and reopen for the next one.
         QByteArray capture;
         for (int i = 0; i < 4100; ++i) {
-            const QString one = QString::fromLatin1(link.control.Input());
+            const QString one = QString::fromLatin1(link.control.takeInput().toByteArray());
             capture += one.isEmpty() ? '\0' : char(one.at(0).unicode());
         }
         captures << capture;
@@ -200,7 +199,7 @@ void TestSerialControlPty::discardDropsWhatWaitsHereAndInTheSystem()
     QCOMPARE(link.control.InBufferCount(), 0);
     QVERIFY(pty.write("XY"));
     QTRY_COMPARE(link.control.InBufferCount(), 2);
-    QCOMPARE(QString::fromLatin1(link.control.Input()), QStringLiteral("XY"));
+    QCOMPARE(QString::fromLatin1(link.control.takeInput().toByteArray()), QStringLiteral("XY"));
 }
 
 void TestSerialControlPty::missingDeviceIsAnInvalidPort()

@@ -1,6 +1,8 @@
-// Reads a simulated drive's byte stream by the line rules alone, independently of the code
-// that writes it, so the tests of the drive do not check the encoder against itself.
+// Reads a simulated drive's byte stream as samples, through the pair codec (which its own test
+// checks against the byte format for every pair).
 #pragma once
+
+#include "capture/sample_codec.h"
 
 #include <QByteArray>
 #include <QList>
@@ -23,16 +25,10 @@ inline bool readLineSamples(const QByteArray &bytes, QList<LineSample> *samples)
     for (qsizetype i = 0; i < bytes.size(); i += 2) {
         if (i + 1 >= bytes.size())
             return false;
-        const int marker = quint8(bytes[i]);
-        const int value = quint8(bytes[i + 1]);
-        if (marker == 128)
-            samples->append({ value, false });
-        else if (marker == 129 && value == 0)
-            samples->append({ 0, true });
-        else if (marker == 129)
-            samples->append({ value - 256, false });
-        else
+        const SampleValue sample = decodePair(quint8(bytes[i]), quint8(bytes[i + 1]));
+        if (sample.kind == SampleKind::Missing)
             return false;
+        samples->append({ sample.deviation, sample.isOverSpin() });
     }
     return true;
 }

@@ -31,14 +31,14 @@ QList<Stretch> stretches(DriveModel &model, int sampleCount)
     QList<Stretch> result;
     auto previous = model.phase();
     for (int i = 0; i < sampleCount; ++i) {
-        const DriveSample sample = model.nextSample();
+        const SampleValue sample = model.nextSample();
         const auto phase = model.phase();
         if (phase != previous
             && (phase == DriveModel::Phase::Accelerating
                 || phase == DriveModel::Phase::Decelerating))
             result.append({ phase, {}, 0 });
         if (!result.isEmpty()) {
-            result.last().errors.append(sample.error);
+            result.last().errors.append(sample.deviation);
             if (phase == result.last().phase)
                 ++result.last().phaseSamples;
         }
@@ -62,8 +62,6 @@ class TestDriveModel : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void samplesGoOnTheLineAsMarkerAndValue_data();
-    void samplesGoOnTheLineAsMarkerAndValue();
     void theLineCarriesExactlyTheModelsErrors_data();
     void theLineCarriesExactlyTheModelsErrors();
     void theSeedAloneDecidesTheStream_data();
@@ -77,38 +75,6 @@ private Q_SLOTS:
     void overspinComesAtTheRequestedInterval_data();
     void overspinComesAtTheRequestedInterval();
 };
-
-void TestDriveModel::samplesGoOnTheLineAsMarkerAndValue_data()
-{
-    QTest::addColumn<int>("error");
-    QTest::addColumn<bool>("overspin");
-    QTest::addColumn<int>("marker");
-    QTest::addColumn<int>("value");
-    QTest::newRow("zero") << 0 << false << 128 << 0;
-    QTest::newRow("+1") << 1 << false << 128 << 1;
-    QTest::newRow("+128 looks like a marker") << 128 << false << 128 << 128;
-    QTest::newRow("+255") << 255 << false << 128 << 255;
-    QTest::newRow("+256 saturates") << 256 << false << 128 << 255;
-    QTest::newRow("+5000 saturates") << 5000 << false << 128 << 255;
-    QTest::newRow("-1") << -1 << false << 129 << 255;
-    QTest::newRow("-127") << -127 << false << 129 << 129;
-    QTest::newRow("-255") << -255 << false << 129 << 1;
-    QTest::newRow("-256 saturates, never the over-spin 0") << -256 << false << 129 << 1;
-    QTest::newRow("-5000 saturates") << -5000 << false << 129 << 1;
-    QTest::newRow("over-spin at rest") << 0 << true << 129 << 0;
-    QTest::newRow("over-spin hides the error") << 73 << true << 129 << 0;
-}
-
-void TestDriveModel::samplesGoOnTheLineAsMarkerAndValue()
-{
-    QFETCH(int, error);
-    QFETCH(bool, overspin);
-    QFETCH(int, marker);
-    QFETCH(int, value);
-    const auto pair = encodeDriveSample({ error, overspin });
-    QCOMPARE(int(pair[0]), marker);
-    QCOMPARE(int(pair[1]), value);
-}
 
 void TestDriveModel::theLineCarriesExactlyTheModelsErrors_data()
 {
@@ -133,17 +99,17 @@ void TestDriveModel::theLineCarriesExactlyTheModelsErrors()
     QVERIFY(readLineSamples(sender.generate(count), &sent));
     QCOMPARE(sent.size(), count);
     for (int i = 0; i < count; ++i) {
-        const DriveSample expected = reference.nextSample();
-        const LineSample line = expected.overspin
+        const SampleValue expected = reference.nextSample();
+        const LineSample line = expected.isOverSpin()
             ? LineSample { 0, true }
-            : LineSample { std::clamp(expected.error, -255, 255), false };
+            : LineSample { std::clamp(expected.deviation, -255, 255), false };
         if (!(sent[i] == line))
             QFAIL(qPrintable(QStringLiteral("sample %1: sent %2/%3, model %4/%5")
                                  .arg(i)
                                  .arg(sent[i].error)
                                  .arg(sent[i].overspin)
-                                 .arg(expected.error)
-                                 .arg(expected.overspin)));
+                                 .arg(expected.deviation)
+                                 .arg(expected.isOverSpin())));
     }
 }
 
@@ -241,13 +207,13 @@ void TestDriveModel::restingErrorIsAFewStepsOfNoise()
     int count = 0;
     int peak = 0;
     for (int i = 0; i < seconds(120); ++i) {
-        const DriveSample sample = model.nextSample();
+        const SampleValue sample = model.nextSample();
         restingFor = model.phase() == DriveModel::Phase::Dwelling ? restingFor + 1 : 0;
         // The first quarter second of a dwell still rings from the stop.
         if (restingFor < seconds(0.25))
             continue;
-        sum += std::abs(sample.error);
-        peak = std::max(peak, std::abs(sample.error));
+        sum += std::abs(sample.deviation);
+        peak = std::max(peak, std::abs(sample.deviation));
         ++count;
     }
     QVERIFY(count >= seconds(10));
@@ -275,7 +241,7 @@ void TestDriveModel::overspinComesAtTheRequestedInterval()
     int length = 0;
     bool previous = false;
     for (int i = 0; i < seconds(10); ++i) {
-        const bool overspin = model.nextSample().overspin;
+        const bool overspin = model.nextSample().isOverSpin();
         if (overspin && !previous)
             seen.append(double(i) / kRate);
         if (overspin)

@@ -9,7 +9,7 @@ QByteArray play(RecordedSamples &recording, int sampleCount)
 {
     QByteArray bytes;
     for (int i = 0; i < sampleCount; ++i) {
-        const auto pair = encodeDriveSample(recording.nextSample());
+        const auto pair = encodePair(recording.nextSample());
         bytes.append(char(pair[0])).append(char(pair[1]));
     }
     return bytes;

@@ -1,6 +1,7 @@
 // A main window on fake ports, scripted prompts and a fresh settings store, for the window tests.
 #pragma once
 
+#include "back_color_of.h"
 #include "core/module_state.h"
 #include "core/stored_settings.h"
 #include "fake_serial_device.h"
@@ -65,7 +66,7 @@ struct FolapHarness
             qFatal("no control %s", qPrintable(name));
         return found;
     }
-    quint32 backColor(const QString &name) const { return BackColor(control<QWidget>(name)); }
+    quint32 backColor(const QString &name) const { return backColorOf(control<QWidget>(name)); }
     void setBackColorOf(const QString &name, quint32 color) const
     {
         setBackColor(control<QWidget>(name), color);

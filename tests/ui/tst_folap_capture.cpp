@@ -193,7 +193,7 @@ void TestFolapCapture::overflowReadsTheCaptureAndRearms()
     for (int at = 0; at < transient.size(); at += 1000)
         armed->feed(transient.mid(at, 1000));
 
-    for (int i = 1; i <= ModuleState::kCaptureLength; ++i)
+    for (int i = 1; i <= kTransientCaptureBytes; ++i)
         QCOMPARE(int(win.h.window->session().captureBuffer()[i]), 1 + (i - 1) % 251);
     QCOMPARE(win.h.window->session().captureBuffer()[0], quint8(7));
     QCOMPARE(win.h.window->session().captureBuffer()[4101], quint8(7));

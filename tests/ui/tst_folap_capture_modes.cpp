@@ -330,7 +330,7 @@ void TestFolapCaptureModes::triggeredStartPreparesAFreshRecording()
     QCOMPARE(h.ports.openings(kPort), restart ? 2 : 1);
     QCOMPARE(h.backColor(QStringLiteral("LED")), LampColor::Green);
     QCOMPARE(h.window->session().captureBuffer()[0], quint8(5));
-    for (int i = 1; i <= ModuleState::kCaptureLength; ++i)
+    for (int i = 1; i <= kTransientCaptureBytes; ++i)
         QCOMPARE(h.window->session().captureBuffer()[i], quint8(0));
     QCOMPARE(h.window->session().captureBuffer()[4101], quint8(5));
     QCOMPARE(h.window->session().captureBuffer()[12000], quint8(5));

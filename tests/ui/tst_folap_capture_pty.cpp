@@ -160,7 +160,7 @@ void TestFolapCapturePty::transientIsCapturedAndDrawnThenTheRecorderRearms()
     // The start-up buffer holds 4100 bytes; the next one overflows it.
     QVERIFY(pty.write(pairs(2051, 128, 0)));
     QTRY_COMPARE(win.led(), LampColor::Red);
-    for (int i = 1; i <= ModuleState::kCaptureLength; ++i)
+    for (int i = 1; i <= kTransientCaptureBytes; ++i)
         QCOMPARE(int(win.h.window->session().captureBuffer()[i]), i % 2 ? 128 : 0);
     QCOMPARE(win.h.window->session().captureBuffer()[4101], quint8(0));
     for (int x = 0; x < ChartSurface::kWidth; ++x) {
@@ -217,10 +217,10 @@ void TestFolapCapturePty::transientFillsWhatTheProfilesBufferHolds()
     QVERIFY(pty.write(QByteArray(1, '\x80')));
     QTRY_COMPARE(win.led(), LampColor::Red);
 
-    const int captured = std::min(bufferSize, int(ModuleState::kCaptureLength));
+    const int captured = std::min(bufferSize, int(kTransientCaptureBytes));
     for (int i = 1; i <= captured; ++i)
         QCOMPARE(int(win.h.window->session().captureBuffer()[i]), 1 + (i - 1) % 253);
-    for (int i = captured + 1; i <= ModuleState::kCaptureLength; ++i)
+    for (int i = captured + 1; i <= kTransientCaptureBytes; ++i)
         QCOMPARE(win.h.window->session().captureBuffer()[i], quint8(0));
     QVERIFY(win.w().MSComm().PortOpen());
     QCOMPARE(win.w().MSComm().InBufferCount(), 0);

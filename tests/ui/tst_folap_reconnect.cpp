@@ -122,7 +122,7 @@ void TestFolapReconnect::thePulledAdapterIsWaitedForAndTheModeRunsAgain()
     }
     QTRY_VERIFY(running());
     QCOMPARE(ledTip(), QString());
-    QVERIFY(pty->write(pairs(triggered ? ModuleState::kCaptureLength / 2 + 1 : 3, 22)));
+    QVERIFY(pty->write(pairs(triggered ? kTransientCaptureBytes / 2 + 1 : 3, 22)));
     if (triggered)
         QTRY_COMPARE(m_h->window->capturesDrawn(), quint64(1));
     else

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 
-using Variant = Folap::StartVariant;
+using Variant = Folap::Mode;
 
 class TestFolapSerialOps : public QObject
 {

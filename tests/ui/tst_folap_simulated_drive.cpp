@@ -2,6 +2,7 @@
 // every sample the drive sent, the CPU saver thins it, the recorder captures whole transients
 // with their rise, an over-spin latches its lamp, and a Stop ends the stream.
 #include "../sim/drive_stream_reader.h"
+#include "back_color_of.h"
 
 #include "core/module_state.h"
 #include "core/stored_settings.h"
@@ -112,7 +113,7 @@ struct SimulatedDriveWindow
         return found;
     }
     void click(const char *name) { control<QAbstractButton>(name)->click(); }
-    quint32 lamp(const char *name) const { return BackColor(control<QWidget>(name)); }
+    quint32 lamp(const char *name) const { return backColorOf(control<QWidget>(name)); }
 
     Shown display() const
     {
@@ -307,8 +308,7 @@ void TestFolapSimulatedDrive::recorderCapturesWholeTransientsWithTheirRise()
     connect(sim.window.get(), &Folap::transientDrawn, this, [&sim, &captures] {
         const auto *first
             = reinterpret_cast<const char *>(sim.window->session().captureBuffer().data() + 1);
-        captures.append(
-            { QByteArray(first, ModuleState::kCaptureLength), sim.window->Rajz()->image() });
+        captures.append({ QByteArray(first, kTransientCaptureBytes), sim.window->Rajz()->image() });
     });
     sim.click("TStart");
     QTRY_VERIFY_WITH_TIMEOUT(captures.size() >= 2, kTimeoutMs);
@@ -318,10 +318,10 @@ void TestFolapSimulatedDrive::recorderCapturesWholeTransientsWithTheirRise()
     // The first capture, taken from a discarded buffer: whole pairs from its first byte, the
     // quiet pre-trigger samples, then the crossing.
     const Capture &capture = captures.constFirst();
-    const qsizetype filled = std::min(bufferSize, ModuleState::kCaptureLength);
+    const qsizetype filled = std::min(bufferSize, kTransientCaptureBytes);
     QList<LineSample> samples;
     QVERIFY(readLineSamples(capture.bytes.first(filled), &samples));
-    QVERIFY(capture.bytes.sliced(filled) == QByteArray(ModuleState::kCaptureLength - filled, 0));
+    QVERIFY(capture.bytes.sliced(filled) == QByteArray(kTransientCaptureBytes - filled, 0));
     for (qsizetype k = 0; k < DriveSender::kPretriggerSamples; ++k)
         QVERIFY2(std::abs(samples.at(k).error) <= DriveSender::kTriggerSteps,
             qPrintable(

@@ -68,9 +68,7 @@ void TestFolapStartup::firstRunSelectsTheFirstPortWithTheSaverOn()
     QCOMPARE(comm.InBufferSize(), 4100);
     QCOMPARE(comm.RThreshold(), 2000);
     QCOMPARE(comm.InputLen(), 1);
-    QCOMPARE(comm.InputMode(), 0);
     QCOMPARE(comm.NullDiscard(), false);
-    QCOMPARE(comm.ParityReplace(), QString());
     QCOMPARE(w.Rajz()->DrawWidth(), 2);
     QCOMPARE(w.PortNumber(), quint8(0));
     QCOMPARE(h.backColor(QStringLiteral("LED")), LampColor::Red);

@@ -1,8 +1,8 @@
 // The transient analysis window on the main window's session, fed through a fake port: opening
 // from the Tools menu, the figures of each capture, the history, the cursors, the references
 // and the files.
-#include "analysis/transient_figures.h"
-#include "analysis/transient_history.h"
+#include "analysis/figure_number.h"
+#include "analysis/figure_table.h"
 #include "files/transient_csv.h"
 #include "folap_harness.h"
 #include "transient_sample_text.h"
@@ -36,17 +36,19 @@ QByteArray captureBytes(const QString &head, const QString &fill = QStringLitera
     return bytesOf(samplesOf(tokens.join(QLatin1Char(' ')))) + QByteArray(1, '\0');
 }
 
-QStringList textsOf(const TransientFigureTexts &t)
-{
-    return { t.trigger, t.peak, t.peakTime, t.overshoot, t.settle, t.ring, t.damping, t.mean, t.rms,
-        t.overSpin };
-}
-
 QStringList expectedTexts(const QByteArray &bytes)
 {
     const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
-    return textsOf(
-        transientFigureTexts(transientFigures(transientSamples(data, kTransientCaptureBytes))));
+    const TransientFigures figures
+        = transientFigures(transientSamples(data, kTransientCaptureBytes));
+    QStringList texts;
+    for (const QString &label : kFigureLabels) {
+        for (const FigureColumn *figure : figureRows()) {
+            if (label == QLatin1String(figure->figure) + QStringLiteral("Value"))
+                texts << figureDisplayText(*figure, figures);
+        }
+    }
+    return texts;
 }
 
 // The main window armed in triggered mode, as the user leaves it.
@@ -172,7 +174,10 @@ void TestTransientAnalysis::historyIsNewestFirstAndARowShowsItsCapture()
     rig.open();
     auto *table = rig.in<QTableView>(QStringLiteral("historyTable"));
     const auto peakAt = [table](int row) {
-        return table->model()->index(row, TransientHistory::PeakColumn).data().toString();
+        return table->model()
+            ->index(row, HistoryTableModel().columnOf("peak_steps"))
+            .data()
+            .toString();
     };
     QCOMPARE(table->model()->rowCount(), 3);
     QCOMPARE(QStringList({ peakAt(0), peakAt(1), peakAt(2) }), QStringList({ "50", "-40", "30" }));
@@ -194,9 +199,10 @@ void TestTransientAnalysis::historyKeepsTheLast200()
     rig.open();
     auto *table = rig.in<QTableView>(QStringLiteral("historyTable"));
     QCOMPARE(table->model()->rowCount(), 200);
-    QCOMPARE(table->model()->index(0, TransientHistory::PeakColumn).data().toString(),
+    QCOMPARE(table->model()->index(0, HistoryTableModel().columnOf("peak_steps")).data().toString(),
         QStringLiteral("201"));
-    QCOMPARE(table->model()->index(199, TransientHistory::PeakColumn).data().toString(),
+    QCOMPARE(
+        table->model()->index(199, HistoryTableModel().columnOf("peak_steps")).data().toString(),
         QStringLiteral("-2"));
 }
 
@@ -370,7 +376,7 @@ void TestTransientAnalysis::exportedFilesReadBack()
     QCOMPARE(read.capture->samples, analysis->shown()->capture.samples);
     QCOMPARE(read.capture->port, kPort);
     // Oldest first, as a recorded run's history grows.
-    const TransientHistory &h = rig.h.window->transientHistory();
+    const HistoryTableModel &h = rig.h.window->transientHistory();
     QCOMPARE(historyText,
         transientHistoryHeader() + transientHistoryRow(h.at(1).capture, QString())
             + transientHistoryRow(h.at(0).capture, QString()));
@@ -379,13 +385,14 @@ void TestTransientAnalysis::exportedFilesReadBack()
 void TestTransientAnalysis::copiesTheFiguresAsText()
 {
     Rig rig;
-    TransientAnalysis *analysis = rig.open();
+    rig.open();
     rig.capture(captureBytes(QStringLiteral("0 0 55 -21")));
     QGuiApplication::clipboard()->clear();
     rig.click("copyFiguresButton");
     const QString text = QGuiApplication::clipboard()->text();
-    QCOMPARE(text, transientFiguresClipboardText(transientFigureTexts(analysis->shown()->figures)));
+    QCOMPARE(text.count(QLatin1Char('\n')), figureRows().size());
     QVERIFY(text.contains(QStringLiteral("Peak: +55 steps\n")));
+    QVERIFY(text.contains(QStringLiteral("Trigger: sample 2, +55 steps\n")));
 }
 
 QTEST_MAIN(TestTransientAnalysis)

@@ -292,7 +292,7 @@ void TestUnplugCycles::everyPullIsNoticedAndTheNextDeviceWorks()
     PtyPair &pty = win.plugAndStart(triggered ? "TStart" : "FStart");
     QVERIFY(win.running());
     if (triggered) {
-        QVERIFY(pty.write(transient(ModuleState::kCaptureLength + 1, 77)));
+        QVERIFY(pty.write(transient(kTransientCaptureBytes + 1, 77)));
         QTRY_COMPARE(win.h.window->session().captureBuffer()[2], quint8(77));
         QCOMPARE(win.led(), LampColor::Red);
         win.click("TMegse");
@@ -349,10 +349,10 @@ void TestUnplugCycles::triggeredCycle(UnpluggableWindow &win, int cycle)
     // One whole transient (the start-up buffer's 4100 bytes and the one that overflows it),
     // then the recorder is armed again.
     const quint8 value = quint8(1 + cycle % 126);
-    QVERIFY(pty.write(transient(ModuleState::kCaptureLength + 1, value)));
+    QVERIFY(pty.write(transient(kTransientCaptureBytes + 1, value)));
     QTRY_COMPARE(win.led(), LampColor::Red);
     QCOMPARE(win.h.window->session().captureBuffer()[2], value);
-    QCOMPARE(win.h.window->session().captureBuffer()[ModuleState::kCaptureLength], value);
+    QCOMPARE(win.h.window->session().captureBuffer()[kTransientCaptureBytes], value);
     QVERIFY(win.w().MSComm().PortOpen());
     const QImage chart = win.w().Rajz()->image();
 

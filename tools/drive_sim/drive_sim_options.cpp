@@ -2,14 +2,15 @@
 #include "drive_sim_options.h"
 
 #include "core/app_version.h"
+#include "core/command_line.h"
+#include "pty_drive.h"
 #include "sim/drive_model.h"
 #include "sim/recorded_samples.h"
-#include "pty_drive.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 
-#include <cmath>
+#include <limits>
 
 namespace {
 constexpr int kHighestRate = 10000000;
@@ -18,11 +19,10 @@ constexpr int kLargestPiece = 4096;
 // A positive, finite number of seconds; false when the text is not one.
 bool readSeconds(const QString &text, double *seconds)
 {
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !std::isfinite(value) || value <= 0.0)
+    const std::optional<double> value = optionNumber(text, 0, std::numeric_limits<double>::max());
+    if (!value || *value == 0)
         return false;
-    *seconds = value;
+    *seconds = *value;
     return true;
 }
 } // namespace
@@ -85,7 +85,7 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
             QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first()));
     if (parser.isSet(help)) {
         command.action = DriveSimCommand::Action::ShowHelp;
-        command.message = parser.helpText();
+        command.message = optionHelpText(parser);
         return command;
     }
     if (parser.isSet(version)) {
@@ -109,16 +109,19 @@ DriveSimCommand parseDriveSimCommand(const QStringList &arguments)
     if (parser.isSet(overspin)
         && !readSeconds(parser.value(overspin), &options.overspinEverySeconds))
         return fail(QStringLiteral("--overspin-every takes a positive number of seconds"));
-    options.bytesPerSecond = parser.value(rate).toInt(&ok);
-    if (!ok || options.bytesPerSecond < 2 || options.bytesPerSecond > kHighestRate)
+    const std::optional<qint64> bytesPerSecond
+        = optionWholeNumber(parser.value(rate), 2, kHighestRate);
+    if (!bytesPerSecond)
         return fail(QStringLiteral("--rate takes a whole number of bytes a second from 2 to %1")
                         .arg(kHighestRate));
+    options.bytesPerSecond = int(*bytesPerSecond);
     if (parser.isSet(piece)) {
-        options.pieceBytes = parser.value(piece).toInt(&ok);
-        if (!ok || options.pieceBytes < 2 || options.pieceBytes > kLargestPiece
-            || options.pieceBytes % 2 != 0)
+        const std::optional<qint64> bytes
+            = optionWholeNumber(parser.value(piece), 2, kLargestPiece);
+        if (!bytes || *bytes % 2 != 0)
             return fail(QStringLiteral("--piece takes an even number of bytes from 2 to %1")
                             .arg(kLargestPiece));
+        options.pieceBytes = int(*bytes);
     }
     options.rawFile = parser.value(raw);
     if (parser.isSet(raw) && options.rawFile.isEmpty())

@@ -7,14 +7,16 @@
 //   build/velmora-soak --only triggered --minutes 20
 #include "soak_phase.h"
 
+#include "core/command_line.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
-#include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -59,22 +61,28 @@ bool parseSettings(const QStringList &arguments, SoakSettings *settings, QString
     parser.addOptions({ minutes, only, interval, rate, seed, monitor, sim });
     parser.process(arguments); // exits on --help and on unknown options
 
-    bool ok = false;
-    settings->minutes = parser.value(minutes).toDouble(&ok);
-    if (!ok || !std::isfinite(settings->minutes) || settings->minutes <= 0.0) {
+    const std::optional<double> minutesGiven
+        = optionNumber(parser.value(minutes), 0, std::numeric_limits<double>::max());
+    if (!minutesGiven || *minutesGiven == 0) {
         *error = QStringLiteral("--minutes takes a positive number");
         return false;
     }
-    settings->intervalSeconds = parser.value(interval).toInt(&ok);
-    if (!ok || settings->intervalSeconds <= 0) {
+    settings->minutes = *minutesGiven;
+    const std::optional<qint64> intervalGiven
+        = optionWholeNumber(parser.value(interval), 1, std::numeric_limits<int>::max() / 1000);
+    if (!intervalGiven) {
         *error = QStringLiteral("--interval takes a positive whole number of seconds");
         return false;
     }
-    settings->bytesPerSecond = parser.value(rate).toInt(&ok);
-    if (!ok || settings->bytesPerSecond < 2) {
+    settings->intervalSeconds = int(*intervalGiven);
+    const std::optional<qint64> rateGiven
+        = optionWholeNumber(parser.value(rate), 2, std::numeric_limits<int>::max());
+    if (!rateGiven) {
         *error = QStringLiteral("--rate takes a whole number of bytes a second, at least 2");
         return false;
     }
+    settings->bytesPerSecond = int(*rateGiven);
+    bool ok = false;
     settings->seed = parser.value(seed).toULongLong(&ok);
     if (!ok) {
         *error = QStringLiteral("--seed takes a whole number");

@@ -1,5 +1,5 @@
 // The analysis chart's points and scale.
-#include "capture/transient_chart_scale.h"
+#include "ui/transient_chart_scale.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // covers every capture drawn.
 #pragma once
 
-#include "capture/transient_samples.h"
+#include "analysis/transient_figures.h"
 
 #include <QList>
 #include <QPointF>

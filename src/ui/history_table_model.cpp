@@ -1,0 +1,103 @@
+// The history table.
+#include "ui/history_table_model.h"
+
+#include "analysis/figure_table.h"
+
+#include <cstring>
+
+namespace {
+
+// The figure columns the table shows, in the table of figures' order.
+const QList<const FigureColumn *> &shownColumns()
+{
+    static const QList<const FigureColumn *> columns = [] {
+        QList<const FigureColumn *> shown;
+        for (const FigureColumn &column : figureColumns()) {
+            if (column.header)
+                shown.append(&column);
+        }
+        return shown;
+    }();
+    return columns;
+}
+
+} // namespace
+
+HistoryTableModel::HistoryTableModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void HistoryTableModel::add(const TransientCapture &capture)
+{
+    if (m_history.isFull()) {
+        beginRemoveRows(QModelIndex(), count() - 1, count() - 1);
+        m_history.dropOldest();
+        endRemoveRows();
+    }
+    beginInsertRows(QModelIndex(), 0, 0);
+    m_history.add(capture);
+    endInsertRows();
+    Q_EMIT captureAdded();
+}
+
+int HistoryTableModel::columnOf(const char *key) const
+{
+    const QList<const FigureColumn *> &columns = shownColumns();
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (std::strcmp(columns.at(i)->key, key) == 0)
+            return FirstFigureColumn + int(i);
+    }
+    return -1;
+}
+
+int HistoryTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int HistoryTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : FirstFigureColumn + int(shownColumns().size());
+}
+
+QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return QVariant();
+    const TransientHistory::Entry &entry = at(index.row());
+    if (role == Qt::TextAlignmentRole)
+        return index.column() < FirstFigureColumn ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                                                  : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::ToolTipRole)
+        return transientCaptureLabel(entry.capture);
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (index.column() == TimeColumn)
+        return entry.capture.capturedAt.toString(QStringLiteral("HH:mm:ss.zzz"));
+    if (index.column() == PortColumn)
+        return QStringLiteral("Comm %1").arg(entry.capture.port);
+    return figureCellText(*shownColumns().at(index.column() - FirstFigureColumn), entry.figures);
+}
+
+QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == TimeColumn)
+        return QStringLiteral("Time");
+    if (section == PortColumn)
+        return QStringLiteral("Port");
+    if (section < FirstFigureColumn || section >= columnCount())
+        return QVariant();
+    return QString::fromUtf8(shownColumns().at(section - FirstFigureColumn)->header);
+}
+
+QString transientCaptureLabel(const TransientCapture &capture)
+{
+    QString label = capture.capturedAt.toString(QStringLiteral("HH:mm:ss.zzz"))
+        + QStringLiteral(", Comm ") + QString::number(capture.port);
+    if (!capture.device.isEmpty())
+        label += QStringLiteral(" (") + capture.device + QLatin1Char(')');
+    return label;
+}
