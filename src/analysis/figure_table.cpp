@@ -138,17 +138,19 @@ const QList<FigureColumn> kColumns = {
         "last valid sample is outside the band.",
         "Settling\n(ms)", "ms", 3, settleMs, nullptr, unsettled },
     { "ring_hz", "ring", "Ringing frequency",
-        "Walking on from the peak with a sign state that starts as the peak's sign, a crossing "
-        "is a sample at or below \u22123 steps while the state is positive, or at or above +3 "
-        "while it is negative; each crossing flips the state. With n \u2265 3 crossings at "
-        "times c1 \u2026 cn: f = (n \u2212 1) \u00b7 1000 / (2 \u00b7 (cn \u2212 c1)) Hz, "
-        "times in ms.",
+        "The ring-down only: walking on from the peak up to the settling instant (to the last "
+        "sample when the capture does not settle), with a sign state that starts as the peak's "
+        "sign, a crossing is a sample at or below \u22123 steps while the state is positive, or "
+        "at or above +3 while it is negative; each crossing flips the state. With n \u2265 3 "
+        "crossings at times c1 \u2026 cn: f = (n \u2212 1) \u00b7 1000 / (2 \u00b7 (cn "
+        "\u2212 c1)) Hz, times in ms. None without a trigger.",
         "Ringing\n(Hz)", "Hz", 1, ringHz },
     { "damping", "damping", "Damping ratio \u03b6",
-        "Half-cycle extremes: A0 is the peak, Ak the largest |e| from crossing k up to (not "
-        "including) crossing k + 1. \u03b4 is the mean of ln(|Ak| / |Ak+1|) over the "
-        "consecutive pairs, \u03b6 = \u03b4 / \u221a(\u03c0\u00b2 + \u03b4\u00b2), negative "
-        "when the ringing grows. None with fewer than two extremes.",
+        "Half-cycle extremes of the ring-down: Ak is the largest |e| from crossing k up to (not "
+        "including) crossing k + 1, k = 1 \u2026 n \u2212 1; the peak is not one. \u03b4 is "
+        "the mean of ln(|Ak| / |Ak+1|) over the consecutive pairs, \u03b6 = \u03b4 / "
+        "\u221a(\u03c0\u00b2 + \u03b4\u00b2), negative when the ringing grows. None with "
+        "fewer than two extremes (three crossings).",
         "Damping\n\u03b6", "", 3, damping },
     { "mean_steps", "mean", "Mean", "The mean of e over the valid samples.", "Mean\n(steps)",
         "steps", 2, meanSteps },

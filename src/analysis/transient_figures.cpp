@@ -64,10 +64,33 @@ TransientFigures transientFigures(const QList<TransientSample> &samples)
     const TransientSample &peak = samples.at(peakAt);
     f.peak = TransientPoint { peak.index, peak.deviation };
 
-    // Overshoot, and the ringing walk with its crossings (as list positions).
+    // Settling first: the ringing is measured on the ring-down before it.
+    qsizetype settleAt = n; // list position of the settled stretch's first sample
+    if (f.trigger) {
+        qsizetype lastOutside = -1;
+        for (qsizetype i = 0; i < n; ++i) {
+            const TransientSample &s = samples.at(i);
+            if (s.isValid() && std::abs(s.deviation) > kSettleBandSteps)
+                lastOutside = i;
+        }
+        f.settling = Settling::NotSettled;
+        for (qsizetype i = lastOutside + 1; i < n; ++i) {
+            if (samples.at(i).isValid()) {
+                settleAt = i;
+                f.settling = Settling::Settled;
+                f.settleIndex = samples.at(i).index;
+                f.settleMs = transientTimeMs(*f.settleIndex, f.trigger->index);
+                break;
+            }
+        }
+    }
+
+    // Overshoot over everything after the peak; the ringing walk (crossings as list positions)
+    // only up to the settling instant, so encoder noise on a settled axis is no ringing.
     QList<qsizetype> crossingAt;
     int state = peak.deviation < 0 ? -1 : 1;
     qsizetype overshootAt = -1;
+    const qsizetype ringEnd = f.trigger ? settleAt : peakAt;
     for (qsizetype i = peakAt + 1; i < n; ++i) {
         const TransientSample &s = samples.at(i);
         if (!s.isValid())
@@ -78,8 +101,9 @@ TransientFigures transientFigures(const QList<TransientSample> &samples)
             && (overshootAt < 0
                 || std::abs(s.deviation) > std::abs(samples.at(overshootAt).deviation)))
             overshootAt = i;
-        if ((state > 0 && s.deviation <= -kRingThresholdSteps)
-            || (state < 0 && s.deviation >= kRingThresholdSteps)) {
+        if (i < ringEnd
+            && ((state > 0 && s.deviation <= -kRingThresholdSteps)
+                || (state < 0 && s.deviation >= kRingThresholdSteps))) {
             crossingAt.append(i);
             state = -state;
         }
@@ -98,7 +122,8 @@ TransientFigures transientFigures(const QList<TransientSample> &samples)
         f.ringHz = double(crossingCount - 1) * kTransientSampleRateHz / (2.0 * span);
     }
 
-    f.extremes.append(*f.peak);
+    // One extreme per half-cycle between two crossings; the peak, which may be the
+    // acceleration's long before the ring-down, is not one of them.
     for (qsizetype k = 0; k + 1 < crossingCount; ++k) {
         qsizetype extremeAt = crossingAt.at(k);
         for (qsizetype i = crossingAt.at(k); i < crossingAt.at(k + 1); ++i) {
@@ -117,24 +142,6 @@ TransientFigures transientFigures(const QList<TransientSample> &samples)
                 / std::abs(f.extremes.at(k + 1).deviation));
         const double delta = decrements / double(f.extremes.size() - 1);
         f.damping = delta / std::sqrt(kPi * kPi + delta * delta);
-    }
-
-    if (f.trigger) {
-        qsizetype lastOutside = -1;
-        for (qsizetype i = 0; i < n; ++i) {
-            const TransientSample &s = samples.at(i);
-            if (s.isValid() && std::abs(s.deviation) > kSettleBandSteps)
-                lastOutside = i;
-        }
-        f.settling = Settling::NotSettled;
-        for (qsizetype i = lastOutside + 1; i < n; ++i) {
-            if (samples.at(i).isValid()) {
-                f.settling = Settling::Settled;
-                f.settleIndex = samples.at(i).index;
-                f.settleMs = transientTimeMs(*f.settleIndex, f.trigger->index);
-                break;
-            }
-        }
     }
     return f;
 }

@@ -11,14 +11,16 @@
 //   settling    from the trigger to the first valid sample after the last valid one outside
 //               +-10 steps (+-10 itself is inside); "not settled" when the last valid sample is
 //               outside; not given without a trigger.
-//   ringing     walking the samples after the peak with a sign state starting as the peak's sign,
-//               a crossing is a sample <= -3 while the state is positive or >= +3 while it is
-//               negative, and flips the state. With n >= 3 crossings c1..cn (ms):
-//               f = (n - 1) * 1000 / (2 (cn - c1)) Hz.
-//   damping     extremes A0 = the peak, Ak = the largest |e| from crossing k up to (not
-//               including) crossing k + 1, k = 1..n-1; delta = mean of ln(|Ak| / |Ak+1|);
+//   ringing     walking the samples after the peak, up to the settling instant (not included;
+//               to the last sample when not settled), with a sign state starting as the peak's
+//               sign: a crossing is a sample <= -3 while the state is positive or >= +3 while it
+//               is negative, and flips the state. With n >= 3 crossings c1..cn (ms):
+//               f = (n - 1) * 1000 / (2 (cn - c1)) Hz. No ringing without a trigger.
+//   damping     extremes Ak = the largest |e| from crossing k up to (not including) crossing
+//               k + 1, k = 1..n-1 (the peak is not one: it may be the acceleration's, long
+//               before the ring-down); delta = mean of ln(|Ak| / |Ak+1|);
 //               zeta = delta / sqrt(pi^2 + delta^2), negative when the ringing grows. Needs two
-//               extremes, so two crossings are enough.
+//               extremes, so three crossings.
 //   mean, RMS   of e; none without valid samples.
 #pragma once
 
@@ -69,7 +71,7 @@ struct TransientFigures
     std::optional<int> settleIndex; // the first sample of the settled stretch
     std::optional<double> settleMs;
     QList<int> crossings; // sample indices c1..cn
-    QList<TransientPoint> extremes; // A0 (the peak), A1 .. An-1
+    QList<TransientPoint> extremes; // A1 .. An-1
     std::optional<double> ringHz;
     std::optional<double> damping; // zeta
     SampleMoments moments;

@@ -35,9 +35,9 @@ void shootTransientAnalysis(
             // One period of the ringing, from its first extreme to the next of the same sign;
             // from the peak on when it rings less.
             const TransientFigures &f = history.at(0).figures;
-            if (f.extremes.size() > 3) {
+            if (f.extremes.size() > 2) {
                 analysis->placeCursors(
-                    f.timeMs(f.extremes.at(1).index), f.timeMs(f.extremes.at(3).index));
+                    f.timeMs(f.extremes.at(0).index), f.timeMs(f.extremes.at(2).index));
             } else {
                 const double a = f.peak ? f.timeMs(f.peak->index) : 0;
                 analysis->placeCursors(a, a + kCursorSpanMs);

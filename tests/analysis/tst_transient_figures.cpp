@@ -1,6 +1,8 @@
 // A capture's samples and figures, on signals built so that the figures follow from how they
 // were built: a damped sine with peaks on samples, steps, lone pulses, gaps and shifted phases.
 #include "analysis/transient_figures.h"
+#include "sim/drive_model.h"
+#include "sim/sim_serial_device.h"
 #include "transient_sample_text.h"
 
 #include <QMap>
@@ -24,6 +26,31 @@ QList<TransientSample> dampedSine(const QMap<int, QString> &gaps = {})
             i < 33 ? std::lround(160 * std::exp2(-i / 6.0) * std::cos(M_PI * i / 6)) : 0);
     for (auto gap = gaps.begin(); gap != gaps.end(); ++gap)
         tokens[gap.key()] = gap.value();
+    return samplesOf(tokens.join(QLatin1Char(' ')));
+}
+
+// The damped sine with its zeros from i = 33 on replaced by encoder noise of 3 to 9 steps either
+// way: a settled axis, whose noise crosses +-3 again and again but is no ringing.
+QList<TransientSample> dampedSineThenNoise()
+{
+    const int noise[] = { 5, -7, 4, -9, 3, -6, 8, -4, 6, -3, 9, -5, 7, -8, 3, -4, 5, -9, 6, -3 };
+    QMap<int, QString> tail;
+    for (int k = 0; k < int(std::size(noise)); ++k)
+        tail.insert(39 + k, QString::number(noise[k]));
+    return dampedSine(tail);
+}
+
+// A move: the acceleration's peak of -200, a plateau at -100 while cruising, then the ring-down
+// at the stop, 181 * 2^(-i/6) * sin(pi i / 6): extremes 128, -64, 32 on samples 3, 9, 15 of it
+// (ratio 2), crossings at its samples 1, 7, 13, 19 (480 Hz), settled from its sample 23. The
+// acceleration's peak is no extreme of the ring-down.
+QList<TransientSample> plateauThenRingDown()
+{
+    QStringList tokens = QStringLiteral("0 0 -30 -120 -200 -170 -130 -110").split(QLatin1Char(' '));
+    for (int i = 0; i < 20; ++i)
+        tokens << QStringLiteral("-100");
+    for (int i = 0; i < 40; ++i)
+        tokens << QString::number(std::lround(181 * std::exp2(-i / 6.0) * std::sin(M_PI * i / 6)));
     return samplesOf(tokens.join(QLatin1Char(' ')));
 }
 
@@ -53,6 +80,7 @@ private Q_SLOTS:
     void figuresFollowTheirDefinitions_data();
     void figuresFollowTheirDefinitions();
     void aShiftedCaptureGivesTheSameFigures();
+    void twoCapturesOfOneSimulatedMoveRingAlike();
     void cursorsSnapToSamplesAndSumTheValidOnes_data();
     void cursorsSnapToSamplesAndSumTheValidOnes();
 };
@@ -90,12 +118,20 @@ void TestTransientFigures::figuresFollowTheirDefinitions_data()
     QTest::addColumn<double>("ringHz"); // 0: none
     QTest::addColumn<double>("zeta"); // NaN: none
 
-    const QList<int> sineCrossings { 10, 16, 22, 28, 34 };
+    // The ring-down ends where the sine settles at sample 26.
+    const QList<int> sineCrossings { 10, 16, 22 };
     QTest::newRow("damped sine") << dampedSine() << 4 << QPoint(6, 160) << QPoint(12, -80) << 26
                                  << sineCrossings << 480.0 << zetaOfRatio(2);
     QTest::newRow("damped sine with gaps")
         << dampedSine({ { 7, "m" }, { 13, "o" }, { 20, "m" }, { 27, "o" }, { 45, "m" } }) << 4
         << QPoint(6, 160) << QPoint(12, -80) << 26 << sineCrossings << 480.0 << zetaOfRatio(2);
+    QTest::newRow("damped sine, then a settled tail of noise")
+        << dampedSineThenNoise() << 4 << QPoint(6, 160) << QPoint(12, -80) << 26 << sineCrossings
+        << 480.0 << zetaOfRatio(2);
+    // 28 samples before the ring-down: crossings at 29, 35, 41, 47; settled from 51.
+    QTest::newRow("a plateau before the ring-down")
+        << plateauThenRingDown() << 2 << QPoint(4, -200) << QPoint(31, 128) << 51
+        << QList<int> { 29, 35, 41, 47 } << 480.0 << zetaOfRatio(2);
     QTest::newRow("a step that never settles")
         << samplesOf("0 0 5 50 50 50 50") << 3 << QPoint(3, 50) << kNoPoint << kNotSettled
         << QList<int>() << 0.0 << qQNaN();
@@ -103,12 +139,13 @@ void TestTransientFigures::figuresFollowTheirDefinitions_data()
                                  << QPoint(4, -2) << 6 << QList<int>() << 0.0 << qQNaN();
     QTest::newRow("over-spin and missing samples")
         << samplesOf("o m 3 o -25 m 40 m -30 12 m -2 4") << 4 << QPoint(6, 40) << QPoint(8, -30)
-        << 11 << QList<int> { 8, 9 } << 0.0 << zetaOfRatio(40 / 30.0);
-    QTest::newRow("no trigger") << samplesOf("m 5 -8 3") << kNone << QPoint(2, -8) << QPoint(3, 3)
-                                << kNone << QList<int> { 3 } << 0.0 << qQNaN();
+        << 11 << QList<int> { 8, 9 } << 0.0 << qQNaN();
+    QTest::newRow("no trigger, no ringing")
+        << samplesOf("m 5 -8 3") << kNone << QPoint(2, -8) << QPoint(3, 3) << kNone << QList<int>()
+        << 0.0 << qQNaN();
     QTest::newRow("ties take the first")
-        << samplesOf("0 30 -30 30") << 1 << QPoint(1, 30) << QPoint(2, -30) << kNotSettled
-        << QList<int> { 2, 3 } << 0.0 << 0.0;
+        << samplesOf("0 30 -30 30 -30") << 1 << QPoint(1, 30) << QPoint(2, -30) << kNotSettled
+        << QList<int> { 2, 3, 4 } << 2880.0 << 0.0;
     QTest::newRow("nothing valid") << samplesOf("m o m") << kNone << kNoPoint << kNoPoint << kNone
                                    << QList<int>() << 0.0 << qQNaN();
 }
@@ -158,6 +195,31 @@ void TestTransientFigures::aShiftedCaptureGivesTheSameFigures()
         QCOMPARE(f.damping, expected.damping);
         QCOMPARE(f.missingCount, samples.size() - sine.size());
     }
+}
+
+// The monitor's demo: the first two transients of the built-in drive, the start and the stop of
+// its first move, each ringing at the simulated loop's 25 Hz.
+void TestTransientFigures::twoCapturesOfOneSimulatedMoveRingAlike()
+{
+    const std::shared_ptr<DriveSender> drive = SimSerialDevice::makeDrive(1);
+    QList<double> ringing;
+    QByteArray burst;
+    for (qint64 ns = 0; ringing.size() < 2 && ns < 60'000'000'000; ns += 4'000'000) {
+        burst += drive->bytesDue(ns, true);
+        if (drive->sendingTransient() || burst.isEmpty())
+            continue;
+        const TransientFigures f = transientFigures(transientSamples(
+            reinterpret_cast<const quint8 *>(burst.constData()), kTransientCaptureBytes));
+        QVERIFY(f.ringHz);
+        ringing << *f.ringHz;
+        burst.clear();
+    }
+    QCOMPARE(ringing.size(), 2);
+    QVERIFY2(std::abs(ringing.at(0) - ringing.at(1)) <= 0.1 * ringing.at(0),
+        qPrintable(QStringLiteral("%1 Hz and %2 Hz").arg(ringing.at(0)).arg(ringing.at(1))));
+    for (const double hz : ringing)
+        QVERIFY2(std::abs(hz - DriveModel::kRingHz) <= 0.1 * DriveModel::kRingHz,
+            qPrintable(QString::number(hz)));
 }
 
 void TestTransientFigures::cursorsSnapToSamplesAndSumTheValidOnes_data()

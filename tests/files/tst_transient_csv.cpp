@@ -216,7 +216,7 @@ void TestTransientCsv::historyRowsFollowTheHeader()
         "captured_at,trigger_index,peak_steps,peak_ms,overshoot_steps,overshoot_pct,settle_ms,"
         "ring_hz,damping,mean_steps,rms_steps,over_spin_samples,valid_samples,missing_samples,"
         "file\n"
-        "2026-12-08T10:15:30.123+01:00,4,40,0.347,-30,75.0,1.215,,0.091,0.29,21.71,2,7,4,"
+        "2026-12-08T10:15:30.123+01:00,4,40,0.347,-30,75.0,1.215,,,0.29,21.71,2,7,4,"
         "transient-20261208-101530-123.csv\n"
         "2026-12-08T10:15:30.123+01:00,,5,0.174,,,,,,5.00,5.00,0,1,1,\n");
 
