@@ -21,6 +21,8 @@ public:
     // Puts a capture first, dropping the oldest beyond kMaxCaptures.
     void add(const TransientCapture &capture);
     void dropOldest() { m_entries.removeLast(); }
+    // The tuner's words on a capture, written into its files from now on.
+    void setNote(int row, const QString &note) { m_entries[row].capture.note = note; }
 
     int count() const { return int(m_entries.size()); }
     bool isFull() const { return count() >= kMaxCaptures; }

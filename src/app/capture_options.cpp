@@ -3,6 +3,7 @@
 
 #include "core/app_version.h"
 #include "core/command_line.h"
+#include "files/transient_csv.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -29,6 +30,11 @@ struct CaptureCommandLine
     const QCommandLineOption out { QStringLiteral("out"),
         QStringLiteral("Where the files go (default the current folder); made when missing."),
         QStringLiteral("DIR") };
+    const QCommandLineOption note { QStringLiteral("note"),
+        QStringLiteral("Write TEXT into every capture as its note (the settings tried, say "
+                       "\"P 12, FF1 30\"): a line of its file and the note column of "
+                       "history.csv."),
+        QStringLiteral("TEXT") };
     const QCommandLineOption continuous { QStringLiteral("continuous"),
         QStringLiteral("Log the live stream of every sample for SECONDS instead of capturing "
                        "transients, into one live-*.csv file."),
@@ -39,7 +45,7 @@ struct CaptureCommandLine
         parser.setApplicationDescription(
             QStringLiteral("Captures a servo drive's transients, or logs its live following "
                            "error, without a window, and writes them as CSV files."));
-        parser.addOptions({ help, version, port, count, timeout, out, continuous });
+        parser.addOptions({ help, version, port, count, timeout, out, note, continuous });
     }
 };
 
@@ -113,6 +119,11 @@ CaptureOptions CaptureOptions::parse(const QStringList &args)
                                        "not '%1'")
                             .arg(parser.value(line.timeout)));
         options.timeoutSeconds = *seconds;
+    }
+    if (parser.isSet(line.note)) {
+        if (parser.isSet(line.continuous))
+            return fail(QStringLiteral("--note is for transients; a live stream has none"));
+        options.note = cleanNote(parser.value(line.note));
     }
     if (parser.isSet(line.out)) {
         options.outDir = parser.value(line.out);

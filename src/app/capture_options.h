@@ -17,6 +17,7 @@ struct CaptureOptions
     double timeoutSeconds = 60; // the longest wait for each transient; 0: no limit
     QString outDir = QStringLiteral(".");
     double continuousSeconds = 0; // > 0: log the live stream this long instead of transients
+    QString note; // written into every capture taken
     QString error; // set when the arguments cannot be used
     bool helpRequested = false;
     bool versionRequested = false;

@@ -33,7 +33,7 @@ QByteArray jsonLine(const QList<std::pair<QString, QString>> &fields)
         if (text.isEmpty())
             value = "null";
         else if (key != QLatin1String("captured_at") && key != QLatin1String("file")
-            && number.match(text).hasMatch())
+            && key != QLatin1String("note") && number.match(text).hasMatch())
             value = text.toLatin1();
         else
             value = jsonString(text);
@@ -143,8 +143,11 @@ void CaptureRun::startContinuous()
 
 void CaptureRun::onTransient(const TransientCapture &capture)
 {
-    if (!m_finishing)
-        m_recorder->record(capture);
+    if (m_finishing)
+        return;
+    TransientCapture noted = capture;
+    noted.note = m_options.note;
+    m_recorder->record(noted);
 }
 
 void CaptureRun::onRecorded(const TransientCapture &capture, const QString &fileName)

@@ -46,6 +46,7 @@ struct TransientCapture
     QString device; // what the port named: a device path or a built-in device such as "sim"
     QByteArray bytes; // the bytes captured; empty for a capture read back from a file
     QList<TransientSample> samples;
+    QString note; // the tuner's words on it ("P 12, FF1 30"); may hold line breaks
 };
 
 // The pairs start at byte 0 or byte 1, whichever phase has more pairs starting with a marker;

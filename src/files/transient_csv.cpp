@@ -8,8 +8,10 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -19,12 +21,15 @@ const char kCapturedAtKey[] = "# captured_at,";
 const char kPortKey[] = "# port,Comm ";
 const char kRateKey[] = "# sample_rate_hz,";
 const char kTriggerKey[] = "# trigger_index,";
+const char kNoteKey[] = "# note,";
 const char kColumnsLine[] = "index,time_ms,deviation_steps,over_spin";
-constexpr int kHeaderLines = 6;
+// The title, time, port, rate and trigger lines; then an optional note, then the columns.
+constexpr int kFixedHeaderLines = 5;
 const char *const kColumns[] = { "index", "time_ms", "deviation_steps", "over_spin" };
 
 const char kCapturedAtColumn[] = "captured_at";
 const char kFileColumn[] = "file";
+const char kNoteColumn[] = "note";
 
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 255;
@@ -37,6 +42,16 @@ bool hasControlCharacter(QStringView text)
             return true;
     }
     return false;
+}
+
+// A CSV field: quoted when it holds a separator, a quote or a line break.
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
+        + QLatin1Char('"');
 }
 
 // An integer written exactly as QString::number writes it, within low..high.
@@ -69,11 +84,13 @@ public:
 private:
     std::optional<Failure> checkText();
     std::optional<Failure> parseHeader(TransientCapture *capture);
+    std::optional<Failure> parseNote(TransientCapture *capture);
     std::optional<Failure> parseRow(int line, const QString &text, TransientSample *sample);
 
     QList<QByteArray> m_lines;
     QStringList m_text;
     std::optional<int> m_trigger;
+    qsizetype m_columnsLine = kFixedHeaderLines; // where the columns line stands, from 0
 };
 
 Failure fail(int line, const QString &what)
@@ -81,16 +98,18 @@ Failure fail(int line, const QString &what)
     return Failure { line, what };
 }
 
+// Two things a spreadsheet or a Windows editor adds when it saves a file unchanged are taken
+// back off: a UTF-8 byte order mark and CR LF line ends. Anything else must be as written.
 std::optional<Failure> Parser::checkText()
 {
-    // A byte order mark stays a character, so it fails the first line's check.
-    QStringDecoder utf8(QStringDecoder::Utf8,
-        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    if (!m_lines.isEmpty() && m_lines.first().startsWith("\xEF\xBB\xBF"))
+        m_lines.first().remove(0, 3);
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const int line = int(i) + 1;
-        const QByteArray &bytes = m_lines.at(i);
+        QByteArray bytes = m_lines.at(i);
         if (bytes.endsWith('\r'))
-            return fail(line, QStringLiteral("CR LF line end (the monitor writes LF only)"));
+            bytes.chop(1);
         const QString text = utf8.decode(bytes);
         if (utf8.hasError())
             return fail(line, QStringLiteral("not UTF-8 text"));
@@ -153,7 +172,33 @@ std::optional<Failure> Parser::parseHeader(TransientCapture *capture)
             return fail(5, QStringLiteral("bad number \"%1\" for trigger_index").arg(*trigger));
     }
 
-    return expectLine(6, kColumnsLine);
+    if (auto failure = parseNote(capture))
+        return failure;
+    return expectLine(int(m_columnsLine) + 1, kColumnsLine);
+}
+
+// "# note,TEXT" with TEXT as one CSV field, which may run over several lines when quoted.
+std::optional<Failure> Parser::parseNote(TransientCapture *capture)
+{
+    const qsizetype first = kFixedHeaderLines;
+    if (!m_text.value(first).startsWith(QLatin1String(kNoteKey)))
+        return std::nullopt;
+    QString field = m_text.at(first).mid(qsizetype(qstrlen(kNoteKey)));
+    qsizetype last = first;
+    const auto quotes = [](const QString &text) { return text.count(QLatin1Char('"')); };
+    // An odd number of quotes so far leaves the field open: its line break is the note's.
+    while (quotes(field) % 2 == 1 && last + 1 < m_text.size())
+        field += QLatin1Char('\n') + m_text.at(++last);
+    QString note = field;
+    if (field.startsWith(QLatin1Char('"')) && field.endsWith(QLatin1Char('"')) && field.size() > 1)
+        note = field.mid(1, field.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+    if (note.isEmpty() || csvField(note) != field)
+        return fail(int(first) + 1,
+            QStringLiteral("\"%1<note>\" expected, the note as one CSV field")
+                .arg(QLatin1String(kNoteKey)));
+    capture->note = note;
+    m_columnsLine = last + 1;
+    return std::nullopt;
 }
 
 std::optional<Failure> Parser::parseRow(int line, const QString &text, TransientSample *sample)
@@ -212,7 +257,7 @@ std::optional<Failure> Parser::parse(TransientCapture *capture)
     if (auto failure = parseHeader(capture))
         return failure;
 
-    for (qsizetype i = kHeaderLines; i < m_text.size(); ++i) {
+    for (qsizetype i = m_columnsLine + 1; i < m_text.size(); ++i) {
         const int line = int(i) + 1;
         TransientSample sample;
         sample.index = int(capture->samples.size());
@@ -225,7 +270,7 @@ std::optional<Failure> Parser::parse(TransientCapture *capture)
         capture->samples.append(sample);
     }
     if (capture->samples.isEmpty())
-        return fail(kHeaderLines + 1, QStringLiteral("no samples"));
+        return fail(int(m_columnsLine) + 2, QStringLiteral("no samples"));
     const std::optional<int> trigger = transientTrigger(capture->samples);
     if (trigger != m_trigger)
         return fail(5,
@@ -242,16 +287,6 @@ TransientCsvRead refusal(const QString &name, int line, const QString &what)
     read.error = line > 0 ? QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(what)
                           : QStringLiteral("%1: %2").arg(name, what);
     return read;
-}
-
-// A CSV field: quoted when it holds a separator, a quote or a line break.
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
-        + QLatin1Char('"');
 }
 
 QString saveBytes(const QString &path, const QByteArray &bytes)
@@ -297,6 +332,8 @@ QString transientCaptureProblem(const TransientCapture &capture)
         return QStringLiteral("port %1 is not one of Comm 1..255").arg(capture.port);
     if (hasControlCharacter(capture.device))
         return QStringLiteral("the device name holds a control character");
+    if (hasControlCharacter(QString(capture.note).remove(QLatin1Char('\n'))))
+        return QStringLiteral("the note holds a control character other than a line break");
     if (capture.samples.isEmpty() || capture.samples.size() > kTransientMaxSamples)
         return QStringLiteral("a capture holds 1..%1 samples, not %2")
             .arg(kTransientMaxSamples)
@@ -324,6 +361,9 @@ QByteArray transientCsvBytes(const TransientCapture &capture)
     text += QLatin1String(kRateKey) + QString::number(kTransientSampleRateHz) + QLatin1Char('\n');
     text += QLatin1String(kTriggerKey) + (trigger ? QString::number(*trigger) : QString())
         + QLatin1Char('\n');
+    // Only a capture with a note has the line, so one without reads as it always did.
+    if (!capture.note.isEmpty())
+        text += QLatin1String(kNoteKey) + csvField(capture.note) + QLatin1Char('\n');
     text += QLatin1String(kColumnsLine) + QLatin1Char('\n');
     for (const TransientSample &s : capture.samples) {
         text += QString::number(s.index) + QLatin1Char(',') + timeMsText(s.index - origin)
@@ -383,7 +423,20 @@ QStringList transientHistoryColumns()
     for (const FigureColumn &column : figureColumns())
         columns.append(QLatin1String(column.key));
     columns.append(QLatin1String(kFileColumn));
+    columns.append(QLatin1String(kNoteColumn));
     return columns;
+}
+
+QString cleanNote(const QString &typed)
+{
+    QString note = typed;
+    note.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (QChar &c : note) {
+        if (c != QLatin1Char('\n') && (c.unicode() < 0x20 || c.unicode() == 0x7f))
+            c = QLatin1Char(' ');
+    }
+    return note.trimmed();
 }
 
 QByteArray transientHistoryHeader()
@@ -400,6 +453,7 @@ QList<std::pair<QString, QString>> transientHistoryFields(
     for (const FigureColumn &column : figureColumns())
         fields.append({ QLatin1String(column.key), figureNumberText(column, figures) });
     fields.append({ QLatin1String(kFileColumn), fileName });
+    fields.append({ QLatin1String(kNoteColumn), capture.note });
     return fields;
 }
 
@@ -410,6 +464,31 @@ QByteArray transientHistoryRow(const TransientCapture &capture, const QString &f
         fields.append(csvField(value));
     return fields.join(QLatin1Char(',')).toUtf8() + '\n';
 }
+
+namespace {
+
+// The row for a history file whose header names these columns, in its order: a file written
+// before a column was added keeps its columns. None when the header is not one of ours.
+std::optional<QByteArray> historyRowFor(
+    const QByteArray &header, const TransientCapture &capture, const QString &fileName)
+{
+    const QStringList columns = QString::fromUtf8(header).split(QLatin1Char(','));
+    if (columns.constFirst() != QLatin1String(kCapturedAtColumn)
+        || columns.size() != QSet<QString>(columns.begin(), columns.end()).size())
+        return std::nullopt;
+    const QList<std::pair<QString, QString>> fields = transientHistoryFields(capture, fileName);
+    QStringList values;
+    for (const QString &column : columns) {
+        const auto field = std::find_if(fields.begin(), fields.end(),
+            [&column](const std::pair<QString, QString> &f) { return f.first == column; });
+        if (field == fields.end())
+            return std::nullopt;
+        values.append(csvField(field->second));
+    }
+    return values.join(QLatin1Char(',')).toUtf8() + '\n';
+}
+
+} // namespace
 
 QString writeTransientHistory(const QString &path, const QByteArrayList &rows)
 {
@@ -425,11 +504,7 @@ QString appendTransientHistory(
     const QByteArray header = transientHistoryHeader();
     const QString error = appendToSharedLog(
         path, header,
-        [&](const QByteArray &existing) -> std::optional<QByteArray> {
-            if (existing + '\n' != header)
-                return std::nullopt;
-            return transientHistoryRow(capture, fileName);
-        },
+        [&](const QByteArray &existing) { return historyRowFor(existing, capture, fileName); },
         QStringLiteral("not a history file (its first line is not the header)"));
     return error.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(path, error);
 }

@@ -7,6 +7,8 @@
 //   # port,Comm 1,/dev/ttyUSB0
 //   # sample_rate_hz,5760
 //   # trigger_index,128                       (empty when nothing exceeds 20 steps)
+//   # note,"P 12, FF1 30"                     (only with a note: one CSV field, quoted when it
+//                                              holds a comma, a quote or a line break)
 //   index,time_ms,deviation_steps,over_spin
 //   0,-22.222,3,0                             (one row per sample, 0.001 ms, time 0 at the trigger)
 // A missing sample has an empty deviation and over_spin 0, an over-spin sample an empty deviation
@@ -14,7 +16,9 @@
 //
 // Reading is exact: every number must be written as the monitor writes it, the times and the
 // trigger index must be the ones the samples give, and a file is accepted only if writing what
-// was read gives the same bytes back (a missing last line end aside).
+// was read gives the same bytes back (a missing last line end aside), with two exceptions that a
+// file meets when a spreadsheet or a Windows editor saves it unchanged: CR LF line ends and a
+// UTF-8 byte order mark.
 #pragma once
 
 #include "capture/transient_samples.h"
@@ -59,6 +63,10 @@ QString transientTimeText(const QDateTime &capturedAt);
 QByteArray transientHistoryHeader();
 // Its column names: captured_at, the table of figures' keys, file.
 QStringList transientHistoryColumns();
+
+// A note as typed (a text box, a command line) made fit for the files: CR LF and CR become line
+// breaks, tabs and other control characters blanks, and the ends are trimmed.
+QString cleanNote(const QString &typed);
 // Column name and text of each field of a capture's history row; the command line prints the
 // same pairs.
 QList<std::pair<QString, QString>> transientHistoryFields(
@@ -67,7 +75,8 @@ QByteArray transientHistoryRow(const TransientCapture &capture, const QString &f
 // Writes the header and the rows (each with its line end) through QSaveFile; returns the error.
 QString writeTransientHistory(const QString &path, const QByteArrayList &rows);
 // Adds one row, creating the file with its header, as one appended line (see shared_log.h), so
-// programs recording into one folder together lose no row. A file that does not start with the
-// header is left alone and reported. Returns the error, empty on success.
+// programs recording into one folder together lose no row. A history file of ours written before
+// a column was added keeps its columns; anything else is left alone and reported. Returns the
+// error, empty on success.
 QString appendTransientHistory(
     const QString &path, const TransientCapture &capture, const QString &fileName);

@@ -2,6 +2,7 @@
 #include "ui/history_table_model.h"
 
 #include "analysis/figure_table.h"
+#include "files/transient_csv.h"
 
 #include <cstring>
 
@@ -58,7 +59,7 @@ int HistoryTableModel::rowCount(const QModelIndex &parent) const
 
 int HistoryTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : FirstFigureColumn + int(shownColumns().size());
+    return parent.isValid() ? 0 : FirstFigureColumn + int(shownColumns().size()) + 1;
 }
 
 QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
@@ -71,12 +72,16 @@ QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
                                                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::ToolTipRole)
         return transientCaptureLabel(entry.capture);
+    if (index.column() == noteColumn() && (role == Qt::DisplayRole || role == Qt::EditRole))
+        return entry.capture.note;
     if (role != Qt::DisplayRole)
         return QVariant();
     if (index.column() == TimeColumn)
         return entry.capture.capturedAt.toString(QStringLiteral("HH:mm:ss.zzz"));
     if (index.column() == PortColumn)
         return QStringLiteral("Comm %1").arg(entry.capture.port);
+    if (index.column() == noteColumn())
+        return QVariant();
     return figureCellText(*shownColumns().at(index.column() - FirstFigureColumn), entry.figures);
 }
 
@@ -88,9 +93,27 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Time");
     if (section == PortColumn)
         return QStringLiteral("Port");
+    if (section == noteColumn())
+        return QStringLiteral("Note");
     if (section < FirstFigureColumn || section >= columnCount())
         return QVariant();
     return QString::fromUtf8(shownColumns().at(section - FirstFigureColumn)->header);
+}
+
+Qt::ItemFlags HistoryTableModel::flags(const QModelIndex &index) const
+{
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    return index.isValid() && index.column() == noteColumn() ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool HistoryTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || index.row() >= count() || index.column() != noteColumn()
+        || role != Qt::EditRole)
+        return false;
+    m_history.setNote(index.row(), cleanNote(value.toString()));
+    Q_EMIT dataChanged(this->index(index.row(), 0), index);
+    return true;
 }
 
 QString transientCaptureLabel(const TransientCapture &capture)
@@ -99,5 +122,7 @@ QString transientCaptureLabel(const TransientCapture &capture)
         + QStringLiteral(", Comm ") + QString::number(capture.port);
     if (!capture.device.isEmpty())
         label += QStringLiteral(" (") + capture.device + QLatin1Char(')');
+    if (!capture.note.isEmpty())
+        label += QStringLiteral(" \u2014 ") + capture.note.section(QLatin1Char('\n'), 0, 0);
     return label;
 }

@@ -11,6 +11,7 @@ class HistoryTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // Time, port, the figures, then the note, which the tuner can edit.
     enum FixedColumn { TimeColumn, PortColumn, FirstFigureColumn };
 
     explicit HistoryTableModel(QObject *parent = nullptr);
@@ -25,12 +26,16 @@ public:
 
     // The model column of a figure column's key, -1 when the table does not show it.
     int columnOf(const char *key) const;
+    int noteColumn() const { return columnCount() - 1; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Only the note can be set; it is made fit for the files first (cleanNote).
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
 Q_SIGNALS:
     // Row 0 holds a new capture.
@@ -40,5 +45,6 @@ private:
     TransientHistory m_history;
 };
 
-// "10:15:30.123, Comm 1 (/dev/ttyUSB0)": the capture as lists and legends name it.
+// "10:15:30.123, Comm 1 (/dev/ttyUSB0) — P 12, FF1 30": the capture as lists and legends name
+// it, with the first line of its note.
 QString transientCaptureLabel(const TransientCapture &capture);

@@ -117,6 +117,11 @@ void TransientAnalysis::wireHandlers()
     connect(&m_history, &HistoryTableModel::captureAdded, this, &TransientAnalysis::showNewest);
     connect(m_ui->historyTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &TransientAnalysis::showSelectedRow);
+    // A note typed into the shown capture's row names it on the chart and in its files at once.
+    connect(&m_history, &HistoryTableModel::dataChanged, this, [this](const QModelIndex &changed) {
+        if (m_ui->historyTable->selectionModel()->isRowSelected(changed.row(), QModelIndex()))
+            showSelectedRow();
+    });
     connect(m_ui->resetZoomButton, &QPushButton::clicked, m_ui->chartView,
         &TransientChartView::resetZoom);
     connect(

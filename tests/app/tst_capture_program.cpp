@@ -97,8 +97,9 @@ void TestCaptureProgram::transientsAreWrittenAndPrinted()
         port = startDriveSim({ "--mode", "triggered", "--wait-open", "--seed", "5" });
     m_config.writeIni(QStringLiteral("velmora-monitor"), "[Ports]\nComm9=sim\n");
     const QDir out(m_dir.filePath(QString::fromLatin1(QTest::currentDataTag())));
-    Program run(
-        QStringLiteral(VELMORA_CAPTURE), { "--port", port, "--count", "2", "--out", out.path() });
+    const QString note = QStringLiteral("P 12, FF1 30 \"fast\"");
+    Program run(QStringLiteral(VELMORA_CAPTURE),
+        { "--port", port, "--count", "2", "--out", out.path(), "--note", note });
     QTRY_VERIFY_WITH_TIMEOUT(run.finished(), kWaitMs);
     QVERIFY2(run.process.exitCode() == 0, run.err.constData());
     // The settings are read, never written.
@@ -113,6 +114,7 @@ void TestCaptureProgram::transientsAreWrittenAndPrinted()
         const TransientCsvRead read = readTransientCsv(out.filePath(file));
         QVERIFY2(read.capture, qPrintable(read.error));
         QCOMPARE(read.capture->port, port.section('=', 0, 0).toInt());
+        QCOMPARE(read.capture->note, note);
         // Each value is the file's figure, as a number where it is one.
         const auto fields = transientHistoryFields(*read.capture, file);
         QCOMPARE(line.size(), fields.size());
@@ -120,7 +122,8 @@ void TestCaptureProgram::transientsAreWrittenAndPrinted()
             const QJsonValue value = line.value(column);
             if (text.isEmpty())
                 QVERIFY2(value.isNull(), qPrintable(column));
-            else if (column == QLatin1String("captured_at") || column == QLatin1String("file"))
+            else if (column == QLatin1String("captured_at") || column == QLatin1String("file")
+                || column == QLatin1String("note"))
                 QCOMPARE(value.toString(), text);
             else
                 QCOMPARE(value.toDouble(), text.toDouble());

@@ -29,7 +29,7 @@ const QByteArray kSmallFile = "# Velmora Servo Monitor transient\n"
                               "3,0.521,-3,0\n";
 
 TransientCapture captureOf(const QString &samples, const QString &time = {},
-    const QString &device = QStringLiteral("/dev/ttyUSB0"))
+    const QString &device = QStringLiteral("/dev/ttyUSB0"), const QString &note = {})
 {
     TransientCapture capture;
     capture.capturedAt = QDateTime::fromString(
@@ -37,7 +37,15 @@ TransientCapture captureOf(const QString &samples, const QString &time = {},
     capture.port = 1;
     capture.device = device;
     capture.samples = samplesOf(samples);
+    capture.note = note;
     return capture;
+}
+
+// kSmallFile with its note line after the trigger line.
+QByteArray withNote(const QByteArray &noteLine)
+{
+    QByteArray file = kSmallFile;
+    return file.insert(file.indexOf("\nindex,") + 1, noteLine + '\n');
 }
 
 // kSmallFile with line `line` (from 1) replaced by text.
@@ -71,6 +79,8 @@ private Q_SLOTS:
     void aCaptureIsWrittenInItsFormat();
     void aCaptureReadsBackAsWritten_data();
     void aCaptureReadsBackAsWritten();
+    void whatAnEditorAddsIsAccepted_data();
+    void whatAnEditorAddsIsAccepted();
     void badFilesAreRefusedWithTheirLine_data();
     void badFilesAreRefusedWithTheirLine();
     void whatIsNoFileIsRefused_data();
@@ -97,6 +107,8 @@ void TestTransientCsv::aCaptureReadsBackAsWritten_data()
     QTest::newRow("never triggered") << captureOf(everyKindOfSample(300, 13));
     QTest::newRow("west of UTC, a device with commas")
         << captureOf("-3 m 40", "2026-01-31T23:59:59.999-03:30", "/dev/serial/by-id/a,b ü");
+    QTest::newRow("a note with commas, quotes and line breaks") << captureOf("25 -3", {},
+        QStringLiteral("/dev/ttyUSB0"), QStringLiteral("P 12, FF1 30\n\"fast\" move,\n\nthird"));
 }
 
 void TestTransientCsv::aCaptureReadsBackAsWritten()
@@ -110,6 +122,31 @@ void TestTransientCsv::aCaptureReadsBackAsWritten()
     // The time, the port and the device come back too, and so do the figures.
     QCOMPARE(transientCsvBytes(*read.capture), transientCsvBytes(capture));
     QCOMPARE(transientHistoryRow(*read.capture, {}), transientHistoryRow(capture, {}));
+    QCOMPARE(read.capture->note, capture.note);
+}
+
+// What a spreadsheet or a Windows editor adds when it saves a file unchanged.
+void TestTransientCsv::whatAnEditorAddsIsAccepted_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("note");
+    const QByteArray noted = withNote("# note,\"P 12, FF1 30\nsecond line\"");
+    QTest::newRow("CR LF") << QByteArray(kSmallFile).replace("\n", "\r\n") << QString();
+    QTest::newRow("a byte order mark") << "\xef\xbb\xbf" + kSmallFile << QString();
+    QTest::newRow("both, and a note over two lines")
+        << "\xef\xbb\xbf" + QByteArray(noted).replace("\n", "\r\n")
+        << QStringLiteral("P 12, FF1 30\nsecond line");
+    QTest::newRow("written before notes") << kSmallFile << QString();
+}
+
+void TestTransientCsv::whatAnEditorAddsIsAccepted()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, note);
+    const TransientCsvRead read = readTransientCsv(content, QStringLiteral("saved.csv"));
+    QVERIFY2(read.capture, qPrintable(read.error));
+    QCOMPARE(read.capture->note, note);
+    QCOMPARE(read.capture->samples, samplesOf("25 o m -3"));
 }
 
 void TestTransientCsv::badFilesAreRefusedWithTheirLine_data()
@@ -145,11 +182,19 @@ void TestTransientCsv::badFilesAreRefusedWithTheirLine_data()
     QTest::newRow("no samples") << kSmallFile.left(kSmallFile.indexOf("0,0.000")) << 7
                                 << "no samples";
     QTest::newRow("too many rows") << tooLong << 2057 << "more than the 2050 samples";
-    QTest::newRow("CR LF") << QByteArray(kSmallFile).replace("\n", "\r\n") << 1 << "CR LF";
+    QTest::newRow("a CR inside a line")
+        << edited(3, "# port,Comm 1,/dev/tty\rUSB0") << 3 << "binary";
+    QTest::newRow("a note quoted when it needs none")
+        << withNote("# note,\"P 12\"") << 6 << "one CSV field";
+    QTest::newRow("a note's comma unquoted")
+        << withNote("# note,P 12, FF1 30") << 6 << "one CSV field";
+    QTest::newRow("a note never closed") << withNote("# note,\"P 12, FF1") << 6 << "one CSV field";
+    QTest::newRow("an empty note") << withNote("# note,") << 6 << "one CSV field";
+    QTest::newRow("samples after a note, a bad one")
+        << withNote("# note,\"a\nb\"").replace("1,0.174,,1", "1,0.174,,2") << 10 << "in over_spin";
     QTest::newRow("a NUL") << edited(3, QByteArray("# port,Comm 1,/dev/tty") + '\0' + "USB0") << 3
                            << "binary";
     QTest::newRow("not UTF-8") << edited(3, "# port,Comm 1,/dev/\xff") << 3 << "UTF-8";
-    QTest::newRow("a byte order mark") << "\xef\xbb\xbf" + kSmallFile << 1 << "expected";
     QTest::newRow("empty") << QByteArray() << 0 << "empty";
 }
 
@@ -209,16 +254,30 @@ void TestTransientCsv::historyRowsFollowTheHeader()
     const TransientCapture capture = captureOf("o m 3 o -25 m 40 m -30 12 m -2 4");
     const QString file = transientCsvFileName(capture.capturedAt);
     QCOMPARE(appendTransientHistory(path, capture, file), QString());
-    QCOMPARE(appendTransientHistory(path, captureOf("m 5"), {}), QString());
+    QCOMPARE(appendTransientHistory(
+                 path, captureOf("m 5", {}, QStringLiteral("/dev/ttyUSB0"), "P 12, FF1 30"), {}),
+        QString());
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(),
         "captured_at,trigger_index,peak_steps,peak_ms,overshoot_steps,overshoot_pct,settle_ms,"
         "ring_hz,damping,mean_steps,rms_steps,over_spin_samples,valid_samples,missing_samples,"
-        "file\n"
+        "file,note\n"
         "2026-12-08T10:15:30.123+01:00,4,40,0.347,-30,75.0,1.215,,,0.29,21.71,2,7,4,"
-        "transient-20261208-101530-123.csv\n"
-        "2026-12-08T10:15:30.123+01:00,,5,0.174,,,,,,5.00,5.00,0,1,1,\n");
+        "transient-20261208-101530-123.csv,\n"
+        "2026-12-08T10:15:30.123+01:00,,5,0.174,,,,,,5.00,5.00,0,1,1,,\"P 12, FF1 30\"\n");
+
+    // A history file from before notes keeps its columns.
+    const QString older = m_dir.filePath(QStringLiteral("older-history.csv"));
+    const QByteArray olderHeader = transientHistoryHeader().replace(",note\n", "\n");
+    QFile old(older);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(olderHeader) == olderHeader.size());
+    old.close();
+    QCOMPARE(appendTransientHistory(older, captureOf("m 5", {}, {}, QStringLiteral("noted")), {}),
+        QString());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(),
+        olderHeader + "2026-12-08T10:15:30.123+01:00,,5,0.174,,,,,,5.00,5.00,0,1,1,\n");
 
     // Something else under the name is reported and left as it was.
     const QString other = m_dir.filePath(QStringLiteral("notes.csv"));

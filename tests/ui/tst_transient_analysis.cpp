@@ -109,6 +109,7 @@ private Q_SLOTS:
     void exportedFilesReadBack_data();
     void exportedFilesReadBack();
     void copiesTheFiguresAsText();
+    void aNoteTypedInTheHistoryGoesWithTheCapture();
 };
 
 void TestTransientAnalysis::opensFromTheToolsMenuAsOneWindowOfItsOwn()
@@ -393,6 +394,36 @@ void TestTransientAnalysis::copiesTheFiguresAsText()
     QCOMPARE(text.count(QLatin1Char('\n')), figureRows().size());
     QVERIFY(text.contains(QStringLiteral("Peak: +55 steps\n")));
     QVERIFY(text.contains(QStringLiteral("Trigger: sample 2, +55 steps\n")));
+}
+
+// The tuner types the settings tried into the Note column: the capture is named by them on the
+// window and as a reference, and they go into its file.
+void TestTransientAnalysis::aNoteTypedInTheHistoryGoesWithTheCapture()
+{
+    Rig rig;
+    rig.open();
+    rig.capture(captureBytes(QStringLiteral("0 0 55 -21")));
+    HistoryTableModel &history = rig.h.window->transientHistory();
+    QVERIFY(
+        history.setData(history.index(0, history.noteColumn()), QStringLiteral("P 12,\tFF1 30 ")));
+    QCOMPARE(
+        history.index(0, history.noteColumn()).data().toString(), QStringLiteral("P 12, FF1 30"));
+    QVERIFY(rig.in<QLabel>(QStringLiteral("shownLabel"))
+                ->text()
+                .endsWith(QStringLiteral("\u2014 P 12, FF1 30")));
+    rig.click("setReferenceButton");
+    QVERIFY(rig.in<QListWidget>(QStringLiteral("referenceList"))
+                ->item(0)
+                ->text()
+                .endsWith(QStringLiteral("P 12, FF1 30")));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("noted.csv"));
+    rig.h.prompts.fileNames << path;
+    rig.click("exportCsvButton");
+    const TransientCsvRead read = readTransientCsv(path);
+    QVERIFY2(read.capture, qPrintable(read.error));
+    QCOMPARE(read.capture->note, QStringLiteral("P 12, FF1 30"));
 }
 
 QTEST_MAIN(TestTransientAnalysis)
