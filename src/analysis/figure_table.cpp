@@ -123,20 +123,21 @@ const QList<FigureColumn> kColumns = {
         nullptr, "", 0, triggerIndex, showTrigger },
     { "peak_steps", "peak", "Peak",
         "The sample with the largest |e|, the first of equals, with its sign.", "Peak\n(steps)",
-        "steps", 0, peakSteps, showPeak },
+        "steps", 0, peakSteps, showPeak, nullptr, FigureComparison::SizeAndShare },
     { "peak_ms", "peakTime", "Peak time", "When the peak came, from the trigger.", "Peak\n(ms)",
         "ms", 3, peakMs },
     { "overshoot_steps", "overshoot", "Overshoot",
         "After the peak, the sample of the opposite sign with the largest |e| (the first of "
         "equals): its value, 100 \u00b7 |overshoot| / |peak| %, and its time. None when no such "
         "sample follows.",
-        "Overshoot\n(steps)", "steps", 0, overshootSteps, showOvershoot },
+        "Overshoot\n(steps)", "steps", 0, overshootSteps, showOvershoot, nullptr,
+        FigureComparison::SizeAndShare },
     { "overshoot_pct", nullptr, nullptr, nullptr, "Overshoot\n(%)", "%", 1, overshootPercent },
     { "settle_ms", "settle", "Settling time",
         "From the trigger to the first sample from which every later valid sample stays within "
         "\u00b110 steps (the dashed band; \u00b110 itself is inside). \"not settled\" when the "
         "last valid sample is outside the band.",
-        "Settling\n(ms)", "ms", 3, settleMs, nullptr, unsettled },
+        "Settling\n(ms)", "ms", 3, settleMs, nullptr, unsettled, FigureComparison::ValueAndShare },
     { "ring_hz", "ring", "Ringing frequency",
         "The ring-down only: walking on from the peak up to the settling instant (to the last "
         "sample when the capture does not settle), with a sign state that starts as the peak's "
@@ -144,18 +145,18 @@ const QList<FigureColumn> kColumns = {
         "at or above +3 while it is negative; each crossing flips the state. With n \u2265 3 "
         "crossings at times c1 \u2026 cn: f = (n \u2212 1) \u00b7 1000 / (2 \u00b7 (cn "
         "\u2212 c1)) Hz, times in ms. None without a trigger.",
-        "Ringing\n(Hz)", "Hz", 1, ringHz },
+        "Ringing\n(Hz)", "Hz", 1, ringHz, nullptr, nullptr, FigureComparison::Value },
     { "damping", "damping", "Damping ratio \u03b6",
         "Half-cycle extremes of the ring-down: Ak is the largest |e| from crossing k up to (not "
         "including) crossing k + 1, k = 1 \u2026 n \u2212 1; the peak is not one. \u03b4 is "
         "the mean of ln(|Ak| / |Ak+1|) over the consecutive pairs, \u03b6 = \u03b4 / "
         "\u221a(\u03c0\u00b2 + \u03b4\u00b2), negative when the ringing grows. None with "
         "fewer than two extremes (three crossings).",
-        "Damping\n\u03b6", "", 3, damping },
+        "Damping\n\u03b6", "", 3, damping, nullptr, nullptr, FigureComparison::Value },
     { "mean_steps", "mean", "Mean", "The mean of e over the valid samples.", "Mean\n(steps)",
-        "steps", 2, meanSteps },
+        "steps", 2, meanSteps, nullptr, nullptr, FigureComparison::Value },
     { "rms_steps", "rms", "RMS", "The root mean square of e over the valid samples.",
-        "RMS\n(steps)", "steps", 2, rmsSteps },
+        "RMS\n(steps)", "steps", 2, rmsSteps, nullptr, nullptr, FigureComparison::Value },
     { "over_spin_samples", "overSpin", "Over-spin samples",
         "Samples in which the drive signalled over-spin; they carry no deviation.",
         "Over-spin\nsamples", "", 0, overSpinSamples },
@@ -205,6 +206,40 @@ QString figureDisplayText(const FigureColumn &figure, const TransientFigures &fi
     const QString unit = QLatin1String(figure.unit);
     return figureNumberText(figure, figures)
         + (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit);
+}
+
+QString figureChangeText(
+    const FigureColumn &column, const TransientFigures &shown, const TransientFigures &reference)
+{
+    if (column.comparison == FigureComparison::None)
+        return QString();
+    Value after = column.value(shown);
+    Value before = column.value(reference);
+    if (!after || !before)
+        return noFigureText();
+    if (column.comparison == FigureComparison::SizeAndShare) {
+        // A peak of -160 against one of +150 is 10 steps larger, whichever way the axis moved.
+        const auto size = [](const FigureNumber &n) {
+            return n.toDouble() < 0 ? FigureNumber::whole(0).minus(n) : n;
+        };
+        after = size(*after);
+        before = size(*before);
+    }
+    // A sign on every change but one that rounds to nothing.
+    const auto signedText = [](const FigureNumber &n, int decimals) {
+        const QString text = n.text(decimals);
+        const bool zero = QString(text).remove(QLatin1Char('0')).remove(QLatin1Char('.')).isEmpty();
+        return text.startsWith(QLatin1Char('-')) || zero ? text : QLatin1Char('+') + text;
+    };
+    const FigureNumber change = after->minus(*before);
+    const QString unit = QLatin1String(column.unit);
+    QString text = signedText(change, column.decimals)
+        + (unit.isEmpty() ? QString() : QLatin1Char(' ') + unit);
+    if (column.comparison != FigureComparison::Value) {
+        if (const std::optional<FigureNumber> share = change.percentOf(*before))
+            text += QStringLiteral(" (%1 %)").arg(signedText(*share, 1));
+    }
+    return text;
 }
 
 QString figureRoundingNote()

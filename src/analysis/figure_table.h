@@ -14,6 +14,11 @@
 
 #include <optional>
 
+// How a figure of the shown capture is set against a reference's: by its value, or by its size
+// where the sign only tells the direction of the move (peak, overshoot); with the change as a
+// share of the reference's too, or not.
+enum class FigureComparison { None, Value, ValueAndShare, SizeAndShare };
+
 struct FigureColumn
 {
     const char *key; // "peak_ms": the files' column and the JSON key
@@ -30,6 +35,7 @@ struct FigureColumn
     QString (*display)(const TransientFigures &) = nullptr;
     // What stands for no value where it is more than "—" ("not settled").
     QString (*none)(const TransientFigures &) = nullptr;
+    FigureComparison comparison = FigureComparison::None;
 };
 
 const QList<FigureColumn> &figureColumns();
@@ -40,6 +46,11 @@ QString figureNumberText(const FigureColumn &column, const TransientFigures &fig
 QString figureCellText(const FigureColumn &column, const TransientFigures &figures);
 // The figure's text in the window, with its unit: "+143 steps", "8.160 ms", "not settled".
 QString figureDisplayText(const FigureColumn &figure, const TransientFigures &figures);
+
+// The shown capture's figure against a reference's, shown minus reference: "-12 steps (-7.2 %)",
+// "+0.012"; "—" when either has none. Empty for a column that is not compared.
+QString figureChangeText(
+    const FigureColumn &column, const TransientFigures &shown, const TransientFigures &reference);
 
 // The rows that start a figure, in the window's order.
 QList<const FigureColumn *> figureRows();

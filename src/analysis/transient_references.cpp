@@ -15,7 +15,7 @@ bool TransientReferences::add(const TransientCapture &capture, const QString &na
     };
     while (taken(slot))
         ++slot;
-    m_references.append({ capture, name, slot });
+    m_references.append({ capture, transientFigures(capture.samples), name, slot });
     return true;
 }
 

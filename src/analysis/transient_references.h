@@ -3,6 +3,7 @@
 // repaint the others.
 #pragma once
 
+#include "analysis/transient_figures.h"
 #include "capture/transient_samples.h"
 
 #include <QList>
@@ -16,6 +17,7 @@ public:
     struct Reference
     {
         TransientCapture capture;
+        TransientFigures figures;
         QString name; // a file name or the capture's label
         int slot = 0; // 0..kMaxReferences - 1: which of the window's reference colours
     };

@@ -11,6 +11,7 @@
 #include "ui_transient_analysis.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -104,7 +105,7 @@ TransientAnalysis::TransientAnalysis(
         caption->setFont(font);
     }
 
-    applyDefinitions();
+    setUpFigures();
     wireHandlers();
     rebuildSeries();
     showNewest();
@@ -137,6 +138,8 @@ void TransientAnalysis::wireHandlers()
         [this] { m_ui->bottomTabs->setCurrentWidget(m_ui->definitionsTab); });
     connect(m_ui->referenceList, &QListWidget::currentRowChanged, this,
         &TransientAnalysis::updateControls);
+    connect(m_ui->compareWith, &QComboBox::currentIndexChanged, this,
+        &TransientAnalysis::updateComparison);
 
     connect(m_ui->cursorASpin, &QDoubleSpinBox::valueChanged, this, [this](double ms) {
         m_cursorA = ms;
@@ -153,8 +156,7 @@ void TransientAnalysis::wireHandlers()
         });
 }
 
-// Each figure's caption, tooltip and Definitions entry from the table of figures.
-void TransientAnalysis::applyDefinitions()
+void TransientAnalysis::setUpFigures()
 {
     QString html = QStringLiteral("<dl>");
     for (const FigureColumn *figure : figureRows()) {
@@ -169,10 +171,70 @@ void TransientAnalysis::applyDefinitions()
         valueLabel->setToolTip(text);
         html += QStringLiteral("<dt><b>%1</b></dt><dd>%2</dd>")
                     .arg(caption.toHtmlEscaped(), text.toHtmlEscaped());
+
+        // The reference's value and the change beside the shown one, on the figure's row.
+        int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+        m_ui->figuresLayout->getItemPosition(
+            m_ui->figuresLayout->indexOf(valueLabel), &row, &column, &rowSpan, &columnSpan);
+        ComparisonRow comparison { figure, new QLabel(m_ui->figuresGroup), nullptr };
+        comparison.reference->setObjectName(name + QStringLiteral("ReferenceValue"));
+        m_ui->figuresLayout->addWidget(comparison.reference, row, 2);
+        if (figure->comparison != FigureComparison::None) {
+            comparison.change = new QLabel(m_ui->figuresGroup);
+            comparison.change->setObjectName(name + QStringLiteral("Compare"));
+            comparison.change->setToolTip(figure->comparison == FigureComparison::SizeAndShare
+                    ? QStringLiteral("Shown minus reference, by size (the sign only tells the "
+                                     "direction of the move), and as a share of the reference's")
+                    : figure->comparison == FigureComparison::ValueAndShare
+                    ? QStringLiteral("Shown minus reference, and as a share of the reference's")
+                    : QStringLiteral("Shown minus reference"));
+            m_ui->figuresLayout->addWidget(comparison.change, row, 3);
+        }
+        for (QLabel *label : { comparison.reference, comparison.change }) {
+            if (label)
+                label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        }
+        m_comparison.append(comparison);
     }
-    html += QStringLiteral("</dl><p>%1</p><p>%2</p>")
-                .arg(figureRoundingNote().toHtmlEscaped(), figureSamplingNote().toHtmlEscaped());
+    html += QStringLiteral("</dl><p>%1</p><p>%2</p><p>%3</p>")
+                .arg(figureRoundingNote().toHtmlEscaped(), figureSamplingNote().toHtmlEscaped(),
+                    QStringLiteral("With a reference on the chart the panel also shows the "
+                                   "reference's figures and the change, shown minus reference: "
+                                   "peak and overshoot by their size, and peak, overshoot and "
+                                   "settling also as a share of the reference's."));
     m_ui->definitionsText->setHtml(html);
+}
+
+const TransientReferences::Reference *TransientAnalysis::comparedReference() const
+{
+    const int slot = m_ui->compareWith->currentData().toInt();
+    for (const TransientReferences::Reference &reference : m_references.all()) {
+        if (reference.slot == slot)
+            return &reference;
+    }
+    return nullptr;
+}
+
+void TransientAnalysis::updateComparison()
+{
+    const TransientReferences::Reference *reference = comparedReference();
+    const bool comparing = reference != nullptr;
+    for (QWidget *header :
+        { static_cast<QWidget *>(m_ui->shownHeader), static_cast<QWidget *>(m_ui->compareWith),
+            static_cast<QWidget *>(m_ui->changeHeader) })
+        header->setVisible(comparing);
+    for (const ComparisonRow &row : std::as_const(m_comparison)) {
+        row.reference->setVisible(comparing);
+        if (row.change)
+            row.change->setVisible(comparing);
+        if (!comparing)
+            continue;
+        row.reference->setText(figureDisplayText(*row.figure, reference->figures));
+        if (row.change)
+            row.change->setText(m_shown
+                    ? figureChangeText(*row.figure, m_shown->figures, reference->figures)
+                    : noFigureText());
+    }
 }
 
 // ---- Which capture is shown ----
@@ -208,6 +270,7 @@ void TransientAnalysis::showEntry(const TransientHistory::Entry &entry)
             label->setText(figureDisplayText(*figure, entry.figures));
     }
     m_ui->shownLabel->setText(QStringLiteral("Shown: ") + transientCaptureLabel(entry.capture));
+    updateComparison();
 
     const QList<QPointF> points = transientChartPoints(entry.capture.samples);
     m_shownSeries->replace(points);
@@ -249,13 +312,18 @@ void TransientAnalysis::loadCsv()
         reportProblem(read.error);
         return;
     }
-    addReference(*read.capture, QFileInfo(path).fileName());
+    QString name = QFileInfo(path).fileName();
+    if (!read.capture->note.isEmpty())
+        name += QStringLiteral(" \u2014 ") + read.capture->note.section(QLatin1Char('\n'), 0, 0);
+    addReference(*read.capture, name);
 }
 
 void TransientAnalysis::addReference(const TransientCapture &capture, const QString &name)
 {
     if (!m_references.add(capture, name))
         return;
+    // A new reference is the one compared with.
+    m_ui->compareWith->setCurrentIndex(-1);
     rebuildSeries();
     m_ui->referenceList->setCurrentRow(m_references.count() - 1);
     updateControls();
@@ -307,6 +375,18 @@ void TransientAnalysis::rebuildSeries()
         }
         m_ui->referenceList->setCurrentRow(std::min(current, m_references.count() - 1));
     }
+    {
+        // The reference compared with stays while it is there; else the newest.
+        const QSignalBlocker quiet(m_ui->compareWith);
+        const QVariant compared = m_ui->compareWith->currentData();
+        m_ui->compareWith->clear();
+        for (const TransientReferences::Reference &reference : m_references.all())
+            m_ui->compareWith->addItem(
+                swatch(kReferenceColors[reference.slot]), reference.name, reference.slot);
+        const int kept = m_ui->compareWith->findData(compared);
+        m_ui->compareWith->setCurrentIndex(kept >= 0 ? kept : m_ui->compareWith->count() - 1);
+    }
+    updateComparison();
     m_ui->bottomTabs->setTabText(m_ui->bottomTabs->indexOf(m_ui->referencesTab),
         QStringLiteral("References (%1 of %2)")
             .arg(m_references.count())
@@ -415,11 +495,24 @@ void TransientAnalysis::copyFigures()
 {
     if (!m_shown)
         return;
-    // "Caption: text" a line, as the panel shows them.
+    // "Caption: text" a line, as the panel shows them; with a reference compared, the three
+    // columns as a table that pastes into a spreadsheet.
+    const TransientReferences::Reference *reference = comparedReference();
     QString text;
-    for (const FigureColumn *figure : figureRows())
-        text += QString::fromUtf8(figure->caption) + QStringLiteral(": ")
-            + figureDisplayText(*figure, m_shown->figures) + QLatin1Char('\n');
+    if (reference)
+        text += QStringLiteral("\tShown\t%1\tChange\n").arg(reference->name);
+    for (const ComparisonRow &row : std::as_const(m_comparison)) {
+        const QString caption = QString::fromUtf8(row.figure->caption);
+        const QString shown = figureDisplayText(*row.figure, m_shown->figures);
+        if (!reference) {
+            text += caption + QStringLiteral(": ") + shown + QLatin1Char('\n');
+            continue;
+        }
+        text += QStringList { caption, shown, figureDisplayText(*row.figure, reference->figures),
+            figureChangeText(*row.figure, m_shown->figures, reference->figures) }
+                    .join(QLatin1Char('\t'))
+            + QLatin1Char('\n');
+    }
     QGuiApplication::clipboard()->setText(text);
 }
 

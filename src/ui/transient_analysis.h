@@ -17,7 +17,9 @@ namespace Ui {
 class TransientAnalysis;
 }
 
+class QLabel;
 class QLineSeries;
+struct FigureColumn;
 class QScatterSeries;
 class UserPrompts;
 
@@ -46,7 +48,11 @@ public Q_SLOTS:
 
 private:
     void wireHandlers();
-    void applyDefinitions();
+    // The figures' captions, tooltips, Definitions and the comparison columns, from the table.
+    void setUpFigures();
+    void updateComparison();
+    // The reference the figures are compared with; null without references.
+    const TransientReferences::Reference *comparedReference() const;
     void showNewest();
     void showSelectedRow();
     void showEntry(const TransientHistory::Entry &entry);
@@ -71,4 +77,11 @@ private:
     QLineSeries *m_bandHigh;
     QLineSeries *m_bandLow;
     QList<QLineSeries *> m_referenceSeries;
+    struct ComparisonRow
+    {
+        const FigureColumn *figure;
+        QLabel *reference;
+        QLabel *change; // null for a figure that is not compared
+    };
+    QList<ComparisonRow> m_comparison;
 };

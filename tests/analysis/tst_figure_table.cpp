@@ -16,6 +16,8 @@ private Q_SLOTS:
     void eachFigureShowsAsText();
     void filesCarryTheRoundedNumbersOnly();
     void differencesOfExactFiguresStayExact();
+    void aCaptureIsComparedWithAReference_data();
+    void aCaptureIsComparedWithAReference();
 };
 
 void TestFigureTable::everyFigureHasOneKeyACaptionAndADefinition()
@@ -51,8 +53,8 @@ void TestFigureTable::eachFigureShowsAsText_data()
     QTest::newRow("over-spin and missing")
         << "o m 3 o -25 m 40 m -30 12 m -2 4"
         << QStringList { "sample 4, -25 steps", "+40 steps", "0.347 ms",
-               "-30 steps (75.0 %) at 0.694 ms", "1.215 ms", "—", "—", "0.29 steps",
-               "21.71 steps", "2", "7 valid, 4 missing" };
+               "-30 steps (75.0 %) at 0.694 ms", "1.215 ms", "—", "—", "0.29 steps", "21.71 steps",
+               "2", "7 valid, 4 missing" };
     QTest::newRow("never settles")
         << "0 0 5 50 50 50 50"
         << QStringList { "sample 3, +50 steps", "+50 steps", "0.000 ms", "—", "not settled", "—",
@@ -97,6 +99,45 @@ void TestFigureTable::differencesOfExactFiguresStayExact()
     QCOMPARE(FigureNumber::ratio(12345, 10000).minus(FigureNumber::whole(1)).text(3), "0.235");
     QVERIFY(!FigureNumber::whole(3).percentOf(FigureNumber::whole(0)));
     QCOMPARE(FigureNumber::real(0.125).minus(FigureNumber::real(0.1)).text(3), "0.025");
+}
+
+void TestFigureTable::aCaptureIsComparedWithAReference_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<QStringList>("changes"); // peak, overshoot, settle, ring, damping, mean
+    QTest::newRow("after against before")
+        << "0 30 154 -30 8 -4 0 0"
+        << "0 30 166 -40 12 -5 0 0"
+        << QStringList { "-12 steps (-7.2 %)", "-10 steps (-25.0 %)", "-0.174 ms (-25.0 %)", "—",
+               "—", "-0.63 steps" };
+    // The sizes are compared: a stop's peak against a start's.
+    QTest::newRow("the other direction") << "0 -30 -180 40 -8 0"
+                                         << "0 30 166 -40 12 -5 0 0"
+                                         << QStringList { "+14 steps (+8.4 %)", "0 steps (0.0 %)",
+                                                "-0.174 ms (-25.0 %)", "—", "—", "-50.04 steps" };
+    QTest::newRow("itself") << "0 30 166 -40 12 -5 0 0"
+                            << "0 30 166 -40 12 -5 0 0"
+                            << QStringList { "0 steps (0.0 %)", "0 steps (0.0 %)",
+                                   "0.000 ms (0.0 %)", "—", "—", "0.00 steps" };
+}
+
+void TestFigureTable::aCaptureIsComparedWithAReference()
+{
+    QFETCH(QString, shown);
+    QFETCH(QString, reference);
+    QFETCH(QStringList, changes);
+    const TransientFigures after = transientFigures(samplesOf(shown));
+    const TransientFigures before = transientFigures(samplesOf(reference));
+    QStringList got;
+    for (const char *key :
+        { "peak_steps", "overshoot_steps", "settle_ms", "ring_hz", "damping", "mean_steps" }) {
+        for (const FigureColumn &column : figureColumns()) {
+            if (qstrcmp(column.key, key) == 0)
+                got << figureChangeText(column, after, before);
+        }
+    }
+    QCOMPARE(got, changes);
 }
 
 QTEST_APPLESS_MAIN(TestFigureTable)

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QListWidget>
@@ -110,6 +111,7 @@ private Q_SLOTS:
     void exportedFilesReadBack();
     void copiesTheFiguresAsText();
     void aNoteTypedInTheHistoryGoesWithTheCapture();
+    void aReferenceIsComparedInColumnsOfItsOwn();
 };
 
 void TestTransientAnalysis::opensFromTheToolsMenuAsOneWindowOfItsOwn()
@@ -424,6 +426,38 @@ void TestTransientAnalysis::aNoteTypedInTheHistoryGoesWithTheCapture()
     const TransientCsvRead read = readTransientCsv(path);
     QVERIFY2(read.capture, qPrintable(read.error));
     QCOMPARE(read.capture->note, QStringLiteral("P 12, FF1 30"));
+}
+
+// With a reference, the panel shows its figures and the change; the newest reference is compared
+// with unless another is chosen, and Copy figures gives the three columns for a spreadsheet.
+void TestTransientAnalysis::aReferenceIsComparedInColumnsOfItsOwn()
+{
+    Rig rig;
+    rig.open();
+    rig.capture(captureBytes(QStringLiteral("0 30 166 -40 12 -5")));
+    QVERIFY(!rig.in<QLabel>(QStringLiteral("peakCompare"))
+                 ->isVisibleTo(rig.h.window->transientAnalysis()));
+    rig.click("setReferenceButton");
+    rig.capture(captureBytes(QStringLiteral("0 30 100 -50")));
+    rig.click("setReferenceButton");
+    rig.capture(captureBytes(QStringLiteral("0 30 154 -30 8 -4")));
+    auto *compareWith = rig.in<QComboBox>(QStringLiteral("compareWith"));
+    QCOMPARE(compareWith->count(), 2);
+    QCOMPARE(compareWith->currentIndex(), 1);
+    QCOMPARE(rig.in<QLabel>(QStringLiteral("peakCompare"))->text(),
+        QStringLiteral("+54 steps (+54.0 %)"));
+    compareWith->setCurrentIndex(0);
+    QCOMPARE(
+        rig.in<QLabel>(QStringLiteral("peakReferenceValue"))->text(), QStringLiteral("+166 steps"));
+    QCOMPARE(rig.in<QLabel>(QStringLiteral("peakCompare"))->text(),
+        QStringLiteral("-12 steps (-7.2 %)"));
+    QCOMPARE(rig.in<QLabel>(QStringLiteral("ringCompare"))->text(), QStringLiteral("\u2014"));
+
+    QGuiApplication::clipboard()->clear();
+    rig.click("copyFiguresButton");
+    const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+    QVERIFY(lines.first().startsWith(QStringLiteral("\tShown\t")));
+    QVERIFY(lines.contains(QStringLiteral("Peak\t+154 steps\t+166 steps\t-12 steps (-7.2 %)")));
 }
 
 QTEST_MAIN(TestTransientAnalysis)
