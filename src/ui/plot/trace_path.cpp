@@ -1,0 +1,153 @@
+// Building a trace's path.
+#include "ui/plot/trace_path.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// Half the length of the dash that stands for a lone sample.
+constexpr double kDotHalfWidth = 0.5;
+
+// Polylines added point by point to a path and cut to a rectangle: a segment that leaves it ends
+// on its edge, and one that comes back starts a new subpath there.
+class ClippedPolyline
+{
+public:
+    ClippedPolyline(QPainterPath &path, const QRectF &area)
+        : m_path(path)
+        , m_area(area)
+    {
+    }
+
+    void add(QPointF point)
+    {
+        if (m_points++ > 0)
+            segment(m_last, point);
+        m_last = point;
+    }
+
+    // Lifts the pen: the next point starts a new polyline.
+    void end()
+    {
+        if (m_points == 1)
+            segment(m_last - QPointF(kDotHalfWidth, 0), m_last + QPointF(kDotHalfWidth, 0));
+        m_points = 0;
+        m_penAt.reset();
+    }
+
+private:
+    void segment(QPointF from, QPointF to)
+    {
+        // Liang-Barsky: the part of from + t (to - from), t in [0, 1], inside the area.
+        double t0 = 0;
+        double t1 = 1;
+        const double dx = to.x() - from.x();
+        const double dy = to.y() - from.y();
+        const double p[] = { -dx, dx, -dy, dy };
+        const double q[] = { from.x() - m_area.left(), m_area.right() - from.x(),
+            from.y() - m_area.top(), m_area.bottom() - from.y() };
+        for (int k = 0; k < 4; ++k) {
+            if (p[k] == 0) {
+                if (q[k] < 0)
+                    return; // parallel to this edge and outside it
+                continue;
+            }
+            const double t = q[k] / p[k];
+            if (p[k] < 0)
+                t0 = std::max(t0, t);
+            else
+                t1 = std::min(t1, t);
+        }
+        if (t0 > t1)
+            return;
+        const QPointF a = t0 > 0 ? from + t0 * (to - from) : from;
+        const QPointF b = t1 < 1 ? from + t1 * (to - from) : to;
+        if (!m_penAt || *m_penAt != a)
+            m_path.moveTo(a);
+        m_path.lineTo(b);
+        // Only an end inside the area continues into the next segment.
+        if (t1 < 1)
+            m_penAt.reset();
+        else
+            m_penAt = b;
+    }
+
+    QPainterPath &m_path;
+    QRectF m_area;
+    QPointF m_last;
+    int m_points = 0;
+    std::optional<QPointF> m_penAt; // where the path's current subpath ends
+};
+
+bool isPlain(const EnvelopeColumn &column)
+{
+    return column.valid && !column.missing && !column.overSpin;
+}
+
+} // namespace
+
+void TracePathBuilder::build(const SampleSeries &series, const TraceView &view, QPainterPath &path,
+    std::vector<double> &overSpinX)
+{
+    path.clear();
+    overSpinX.clear();
+    const QRectF &area = view.area;
+    const double span = view.rightIndex - view.leftIndex;
+    const int columns = std::max(1, int(std::lround(area.width())));
+    if (!(span > 0) || !(view.maxValue > view.minValue) || series.isEmpty() || area.isEmpty())
+        return;
+    ClippedPolyline line(path, area);
+
+    if (span / columns <= kPolylineSamplesPerColumn) {
+        // One sample beyond each edge, for the segments that cross it.
+        const qint64 first = std::max(series.begin(), qint64(std::floor(view.leftIndex)));
+        const qint64 last = std::min(series.end() - 1, qint64(std::ceil(view.rightIndex)));
+        for (qint64 i = first; i <= last; ++i) {
+            const qint16 code = series.at(i);
+            if (code == SampleSeries::kMissing || code == SampleSeries::kOverSpin) {
+                line.end();
+                const double x = view.x(double(i));
+                if (code == SampleSeries::kOverSpin && x >= area.left() && x <= area.right())
+                    overSpinX.push_back(x);
+                continue;
+            }
+            line.add(QPointF(view.x(double(i)), view.y(code)));
+        }
+        line.end();
+        return;
+    }
+
+    columnEnvelope(series, view.leftIndex, view.rightIndex, columns, m_columns);
+    const double width = area.width() / columns;
+    for (int c = 0; c < columns; ++c) {
+        const EnvelopeColumn &column = m_columns[size_t(c)];
+        const double x = area.left() + (c + 0.5) * width;
+        if (column.overSpin)
+            overSpinX.push_back(x);
+        if (!column.valid) {
+            line.end();
+            continue;
+        }
+        const bool joined = isPlain(column);
+        if (!joined)
+            line.end();
+        if (column.min == column.max) {
+            line.add(QPointF(x, view.y(column.min)));
+        } else {
+            // Leave the column at the end nearer the next one, for a tidy zigzag; any order
+            // would be as honest, as the joins stay within the two columns' ranges.
+            bool upward = true;
+            if (joined && c + 1 < columns && isPlain(m_columns[size_t(c + 1)])) {
+                const EnvelopeColumn &next = m_columns[size_t(c + 1)];
+                upward = next.min + next.max >= column.min + column.max;
+            }
+            line.add(QPointF(x, view.y(upward ? column.min : column.max)));
+            line.add(QPointF(x, view.y(upward ? column.max : column.min)));
+        }
+        if (!joined)
+            line.end();
+    }
+    line.end();
+}
