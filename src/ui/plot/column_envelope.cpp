@@ -4,6 +4,23 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+void add(EnvelopeColumn &column, qint16 code)
+{
+    if (code == SampleSeries::kMissing) {
+        column.missing = true;
+    } else if (code == SampleSeries::kOverSpin) {
+        column.overSpin = true;
+    } else {
+        column.min = column.valid ? std::min(column.min, code) : code;
+        column.max = column.valid ? std::max(column.max, code) : code;
+        column.valid = true;
+    }
+}
+
+} // namespace
+
 void columnEnvelope(const SampleSeries &series, double leftIndex, double rightIndex, int columns,
     std::vector<EnvelopeColumn> &out)
 {
@@ -24,15 +41,22 @@ void columnEnvelope(const SampleSeries &series, double leftIndex, double rightIn
             = c + 1 == columns ? last : std::min(last, bound(leftIndex + (c + 1) * perColumn));
         if (to <= from)
             continue;
-        const RangeStats stats = series.stats(from, to);
         EnvelopeColumn &column = out[size_t(c)];
-        column.valid = stats.valid > 0;
-        if (column.valid) {
-            column.min = qint16(*stats.min);
-            column.max = qint16(*stats.max);
+        if (perColumn < SampleSeries::kBlockSamples) {
+            // A few samples a column: reading them costs less than a lookup in the blocks.
+            const qint64 end = std::min(to, series.end());
+            for (qint64 i = std::max(from, series.begin()); i < end; ++i)
+                add(column, series.at(i));
+        } else {
+            const RangeStats stats = series.stats(from, to);
+            column.valid = stats.valid > 0;
+            if (column.valid) {
+                column.min = qint16(*stats.min);
+                column.max = qint16(*stats.max);
+            }
+            column.missing = stats.missing > 0;
+            column.overSpin = stats.overSpin > 0;
         }
-        column.missing = stats.missing > 0;
-        column.overSpin = stats.overSpin > 0;
         from = to;
     }
 }

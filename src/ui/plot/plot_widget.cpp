@@ -8,6 +8,7 @@
 #include <QImageWriter>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QSaveFile>
 #include <QWheelEvent>
@@ -38,6 +39,8 @@ constexpr double kGrabPixels = 6;
 constexpr double kWheelZoom = 0.8;
 // A rubber band smaller than this is a click.
 constexpr double kMinRubberBand = 4;
+// Up to this many samples a column, per-column lines are antialiased.
+constexpr double kSmoothedSamplesPerColumn = 8;
 // Zoomed in no further than this many samples across.
 constexpr double kMinSpanSamples = 8;
 
@@ -415,24 +418,56 @@ void PlotWidget::drawTraces(QPainter *painter, const Layout &l)
 {
     if (!l.isDrawable())
         return;
-    painter->setRenderHint(QPainter::Antialiasing, true);
+    // Qt's raster engine strokes pens wider than a device pixel through a general outline
+    // filler that takes tens of milliseconds for a trace. On raster devices the traces are
+    // therefore drawn with what it does fast: column lines with a one-pixel pen (they touch,
+    // so the width is the band), and a wide solid line as separate segments. Vector devices
+    // get the path as it is.
+    const bool raster = painter->paintEngine()->type() == QPaintEngine::Raster;
+    const qreal ratio = painter->device()->devicePixelRatioF();
     painter->setBrush(Qt::NoBrush);
     m_overSpinMarks.clear();
     for (SeriesEntry &e : m_series) {
         if (!e.series.samples)
             continue;
-        m_builder.build(*e.series.samples, traceView(e, l), e.path, m_overSpinX);
-        QPen pen(e.series.color, e.series.width, e.series.style);
-        pen.setCapStyle(Qt::FlatCap);
-        pen.setJoinStyle(Qt::RoundJoin);
-        painter->strokePath(e.path, pen);
+        TraceView view = traceView(e, l);
+        view.pixelRatio = raster ? ratio : 1;
+        const bool columns = m_builder.build(*e.series.samples, view, e.path, m_overSpinX);
+        QPen pen(e.series.color, e.series.width, e.series.style, Qt::FlatCap, Qt::RoundJoin);
+        if (raster && (columns || e.series.style != Qt::SolidLine || e.series.width <= 1)) {
+            pen.setWidth(1);
+            pen.setCosmetic(true);
+            // Smoothing helps a trace that still reads as a line; a band it only slows down.
+            const double perColumn = (view.rightIndex - view.leftIndex) / view.columns();
+            painter->setRenderHint(
+                QPainter::Antialiasing, !columns || perColumn < kSmoothedSamplesPerColumn);
+            painter->strokePath(e.path, pen);
+        } else if (raster) {
+            pen.setCapStyle(Qt::SquareCap); // fills the notch where two segments meet
+            painter->setRenderHint(QPainter::Antialiasing, true);
+            m_lines.clear();
+            QPointF at;
+            for (int i = 0; i < e.path.elementCount(); ++i) {
+                const QPainterPath::Element element = e.path.elementAt(i);
+                if (element.isLineTo())
+                    m_lines.emplace_back(at, element);
+                at = element;
+            }
+            painter->setPen(pen);
+            painter->drawLines(m_lines.data(), int(m_lines.size()));
+        } else {
+            painter->setRenderHint(QPainter::Antialiasing, true);
+            painter->strokePath(e.path, pen);
+        }
         for (const double x : m_overSpinX) {
             m_overSpinMarks.moveTo(x, l.area.top());
             m_overSpinMarks.lineTo(x, l.area.top() + kOverSpinMarkLength);
         }
     }
-    if (!m_overSpinMarks.isEmpty())
-        painter->strokePath(m_overSpinMarks, QPen(kOverSpin, 1.5, Qt::SolidLine, Qt::FlatCap));
+    if (!m_overSpinMarks.isEmpty()) {
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->strokePath(m_overSpinMarks, QPen(kOverSpin, 2, Qt::SolidLine, Qt::FlatCap));
+    }
 }
 
 void PlotWidget::drawCursors(QPainter *painter, const Layout &l) const

@@ -206,6 +206,7 @@ private:
     // Reused from frame to frame.
     TracePathBuilder m_builder;
     std::vector<double> m_overSpinX;
+    std::vector<QLineF> m_lines;
     QPainterPath m_overSpinMarks;
     std::unique_ptr<Layout> m_cachedLayout;
     std::optional<BackgroundKey> m_cachedKey;

@@ -28,6 +28,12 @@ public:
         m_last = point;
     }
 
+    // The last point of the current polyline; none after end().
+    std::optional<QPointF> lastPoint() const
+    {
+        return m_points > 0 ? std::optional<QPointF>(m_last) : std::nullopt;
+    }
+
     // Lifts the pen: the next point starts a new polyline.
     void end()
     {
@@ -40,35 +46,51 @@ public:
 private:
     void segment(QPointF from, QPointF to)
     {
-        // Liang-Barsky: the part of from + t (to - from), t in [0, 1], inside the area.
-        double t0 = 0;
-        double t1 = 1;
-        const double dx = to.x() - from.x();
-        const double dy = to.y() - from.y();
-        const double p[] = { -dx, dx, -dy, dy };
-        const double q[] = { from.x() - m_area.left(), m_area.right() - from.x(),
-            from.y() - m_area.top(), m_area.bottom() - from.y() };
-        for (int k = 0; k < 4; ++k) {
-            if (p[k] == 0) {
-                if (q[k] < 0)
-                    return; // parallel to this edge and outside it
-                continue;
+        QPointF a = from;
+        QPointF b = to;
+        bool cutAtEnd = false;
+        if (!m_area.contains(from) || !m_area.contains(to)) {
+            // Liang-Barsky: the part of from + t (to - from), t in [0, 1], inside the area.
+            double t0 = 0;
+            double t1 = 1;
+            const double dx = to.x() - from.x();
+            const double dy = to.y() - from.y();
+            const double p[] = { -dx, dx, -dy, dy };
+            const double q[] = { from.x() - m_area.left(), m_area.right() - from.x(),
+                from.y() - m_area.top(), m_area.bottom() - from.y() };
+            for (int k = 0; k < 4; ++k) {
+                if (p[k] == 0) {
+                    if (q[k] < 0)
+                        return; // parallel to this edge and outside it
+                    continue;
+                }
+                const double t = q[k] / p[k];
+                if (p[k] < 0)
+                    t0 = std::max(t0, t);
+                else
+                    t1 = std::min(t1, t);
             }
-            const double t = q[k] / p[k];
-            if (p[k] < 0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
+            if (t0 > t1)
+                return;
+            if (t0 > 0)
+                a = from + t0 * (to - from);
+            if (t1 < 1)
+                b = from + t1 * (to - from);
+            cutAtEnd = t1 < 1;
         }
-        if (t0 > t1)
-            return;
-        const QPointF a = t0 > 0 ? from + t0 * (to - from) : from;
-        const QPointF b = t1 < 1 ? from + t1 * (to - from) : to;
-        if (!m_penAt || *m_penAt != a)
-            m_path.moveTo(a);
-        m_path.lineTo(b);
+        const bool joined = m_penAt && m_penAt->x() == a.x() && m_penAt->y() == a.y();
+        // A flat stretch (a quiet axis, or a capture after it settled) is one segment, not one
+        // per column: far less for the stroker and in a vector file.
+        if (joined && m_flat && a.y() == b.y()) {
+            m_path.setElementPositionAt(m_path.elementCount() - 1, b.x(), b.y());
+        } else {
+            if (!joined)
+                m_path.moveTo(a);
+            m_path.lineTo(b);
+        }
+        m_flat = a.y() == b.y();
         // Only an end inside the area continues into the next segment.
-        if (t1 < 1)
+        if (cutAtEnd)
             m_penAt.reset();
         else
             m_penAt = b;
@@ -79,6 +101,7 @@ private:
     QPointF m_last;
     int m_points = 0;
     std::optional<QPointF> m_penAt; // where the path's current subpath ends
+    bool m_flat = false; // the path's last segment is horizontal
 };
 
 bool isPlain(const EnvelopeColumn &column)
@@ -88,16 +111,21 @@ bool isPlain(const EnvelopeColumn &column)
 
 } // namespace
 
-void TracePathBuilder::build(const SampleSeries &series, const TraceView &view, QPainterPath &path,
+int TraceView::columns() const
+{
+    return std::max(1, int(std::lround(area.width() * pixelRatio)));
+}
+
+bool TracePathBuilder::build(const SampleSeries &series, const TraceView &view, QPainterPath &path,
     std::vector<double> &overSpinX)
 {
     path.clear();
     overSpinX.clear();
     const QRectF &area = view.area;
     const double span = view.rightIndex - view.leftIndex;
-    const int columns = std::max(1, int(std::lround(area.width())));
+    const int columns = view.columns();
     if (!(span > 0) || !(view.maxValue > view.minValue) || series.isEmpty() || area.isEmpty())
-        return;
+        return false;
     ClippedPolyline line(path, area);
 
     if (span / columns <= kPolylineSamplesPerColumn) {
@@ -116,7 +144,7 @@ void TracePathBuilder::build(const SampleSeries &series, const TraceView &view, 
             line.add(QPointF(view.x(double(i)), view.y(code)));
         }
         line.end();
-        return;
+        return false;
     }
 
     columnEnvelope(series, view.leftIndex, view.rightIndex, columns, m_columns);
@@ -136,18 +164,18 @@ void TracePathBuilder::build(const SampleSeries &series, const TraceView &view, 
         if (column.min == column.max) {
             line.add(QPointF(x, view.y(column.min)));
         } else {
-            // Leave the column at the end nearer the next one, for a tidy zigzag; any order
-            // would be as honest, as the joins stay within the two columns' ranges.
-            bool upward = true;
-            if (joined && c + 1 < columns && isPlain(m_columns[size_t(c + 1)])) {
-                const EnvelopeColumn &next = m_columns[size_t(c + 1)];
-                upward = next.min + next.max >= column.min + column.max;
-            }
-            line.add(QPointF(x, view.y(upward ? column.min : column.max)));
-            line.add(QPointF(x, view.y(upward ? column.max : column.min)));
+            // Enter at the end nearer to where the line left the last column, so the join is
+            // short; any order would be as honest, as joins stay within the two columns' ranges.
+            const double low = view.y(column.min);
+            const double high = view.y(column.max);
+            const bool fromLow = !line.lastPoint()
+                || std::abs(line.lastPoint()->y() - low) <= std::abs(line.lastPoint()->y() - high);
+            line.add(QPointF(x, fromLow ? low : high));
+            line.add(QPointF(x, fromLow ? high : low));
         }
         if (!joined)
             line.end();
     }
     line.end();
+    return true;
 }

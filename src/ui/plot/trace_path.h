@@ -24,6 +24,9 @@ struct TraceView
     double rightIndex = 1;
     double minValue = -260;
     double maxValue = 260;
+    double pixelRatio = 1; // device pixels per unit of area: one column per device pixel
+
+    int columns() const;
 
     double x(double index) const
     {
@@ -43,7 +46,8 @@ class TracePathBuilder
 {
 public:
     // Replaces path with the trace and overSpinX with the x of every over-spin mark in view.
-    void build(const SampleSeries &series, const TraceView &view, QPainterPath &path,
+    // True when the trace is drawn per column.
+    bool build(const SampleSeries &series, const TraceView &view, QPainterPath &path,
         std::vector<double> &overSpinX);
 
 private:
