@@ -71,9 +71,9 @@ struct PlotWidget::Layout
 
     bool isDrawable() const { return area.width() >= 1 && area.height() >= 1; }
     double x(double ms) const { return area.left() + (ms - time.min) / time.span() * area.width(); }
-    double y(double steps_) const
+    double y(double value) const
     {
-        return area.bottom() - (steps_ - steps.min) / steps.span() * area.height();
+        return area.bottom() - (value - steps.min) / steps.span() * area.height();
     }
 };
 
@@ -226,11 +226,14 @@ bool PlotWidget::overSpinInView() const
     for (const SeriesEntry &e : m_series) {
         if (!e.series.samples)
             continue;
-        const double left = e.series.zeroIndex + m_view.min / kTransientSamplePeriodMs;
-        const double right = e.series.zeroIndex + m_view.max / kTransientSamplePeriodMs;
-        const qint64 from = qint64(std::ceil(std::max(left, double(e.series.samples->begin()))));
-        const qint64 to = qint64(std::floor(std::min(right, double(e.series.samples->end()))));
-        if (e.series.samples->stats(from, to + 1).overSpin > 0)
+        const SampleSeries &samples = *e.series.samples;
+        const auto kept = [&](double ms) {
+            return std::clamp(double(e.series.zeroIndex) + ms / kTransientSamplePeriodMs,
+                double(samples.begin()), double(samples.end()));
+        };
+        const qint64 from = qint64(std::ceil(kept(m_view.min)));
+        const qint64 to = qint64(std::floor(kept(m_view.max))) + 1;
+        if (samples.stats(from, to).overSpin > 0)
             return true;
     }
     return false;
@@ -459,15 +462,13 @@ void PlotWidget::drawTraces(QPainter *painter, const Layout &l)
             painter->setRenderHint(QPainter::Antialiasing, true);
             painter->strokePath(e.path, pen);
         }
-        for (const double x : m_overSpinX) {
-            m_overSpinMarks.moveTo(x, l.area.top());
-            m_overSpinMarks.lineTo(x, l.area.top() + kOverSpinMarkLength);
-        }
+        for (const double x : m_overSpinX)
+            m_overSpinMarks.emplace_back(x, l.area.top(), x, l.area.top() + kOverSpinMarkLength);
     }
-    if (!m_overSpinMarks.isEmpty()) {
-        painter->setRenderHint(QPainter::Antialiasing, false);
-        painter->strokePath(m_overSpinMarks, QPen(kOverSpin, 2, Qt::SolidLine, Qt::FlatCap));
-    }
+    // Separate lines, which the raster engine draws fast even in a stretch of over-spin.
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(kOverSpin, 2, Qt::SolidLine, Qt::FlatCap));
+    painter->drawLines(m_overSpinMarks.data(), int(m_overSpinMarks.size()));
 }
 
 void PlotWidget::drawCursors(QPainter *painter, const Layout &l) const

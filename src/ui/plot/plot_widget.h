@@ -207,7 +207,7 @@ private:
     TracePathBuilder m_builder;
     std::vector<double> m_overSpinX;
     std::vector<QLineF> m_lines;
-    QPainterPath m_overSpinMarks;
+    std::vector<QLineF> m_overSpinMarks;
     std::unique_ptr<Layout> m_cachedLayout;
     std::optional<BackgroundKey> m_cachedKey;
     QPixmap m_background;

@@ -130,8 +130,11 @@ bool TracePathBuilder::build(const SampleSeries &series, const TraceView &view, 
 
     if (span / columns <= kPolylineSamplesPerColumn) {
         // One sample beyond each edge, for the segments that cross it.
-        const qint64 first = std::max(series.begin(), qint64(std::floor(view.leftIndex)));
-        const qint64 last = std::min(series.end() - 1, qint64(std::ceil(view.rightIndex)));
+        const auto kept = [&](double index) {
+            return qint64(std::clamp(index, double(series.begin()), double(series.end() - 1)));
+        };
+        const qint64 first = kept(std::floor(view.leftIndex));
+        const qint64 last = kept(std::ceil(view.rightIndex));
         for (qint64 i = first; i <= last; ++i) {
             const qint16 code = series.at(i);
             if (code == SampleSeries::kMissing || code == SampleSeries::kOverSpin) {
