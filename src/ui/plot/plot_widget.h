@@ -7,8 +7,9 @@
 // a left drag zooms to a rubber band or pans, as leftDragZooms says, and Shift+left drag does the
 // other; a middle drag pans; a right click zooms out one step. The view never goes beyond the
 // full range. Cursors are dragged with the mouse or stepped a sample at a time with the arrow
-// keys; the widget only reports where they were moved to, and the caller snaps them to a sample
-// and sets them.
+// keys (Shift: ten), A, B and Tab choosing which; while both are shown, Tab stays with the chart
+// rather than moving the focus on. The widget only reports where a cursor was moved to; the
+// caller snaps it to a sample and sets it.
 #pragma once
 
 #include "ui/plot/trace_path.h"
@@ -28,6 +29,7 @@ class PlotWidget : public QWidget
     Q_OBJECT
 public:
     enum class Cursor { A, B };
+    Q_ENUM(Cursor)
 
     struct Series
     {
@@ -94,7 +96,9 @@ public:
 
     using QWidget::render;
     // Draws the whole chart into target on any painter; traces are cut to the plot area by their
-    // data, with no clip path, so vector output stays right.
+    // data, with no clip path, so vector output stays right. Vector devices get each trace's own
+    // pen; on raster devices a dashed or per-column trace is one device pixel wide, as wider pens
+    // there cost tens of milliseconds a trace.
     void render(QPainter *painter, const QRect &target);
     // The chart at its on-screen size and pixel ratio. The file appears complete or not at all;
     // the error names it.

@@ -50,7 +50,7 @@ private:
         QPointF b = to;
         bool cutAtEnd = false;
         if (!m_area.contains(from) || !m_area.contains(to)) {
-            // Liang-Barsky: the part of from + t (to - from), t in [0, 1], inside the area.
+            // Liang-Barsky: the points from + t (to - from), t in [0, 1], that lie inside the area.
             double t0 = 0;
             double t1 = 1;
             const double dx = to.x() - from.x();
