@@ -6,8 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-    # Qt Charts' CMake package needs Qt OpenGL's, which qt6-charts-dev does not pull in.
-    qt6-charts-dev libqt6opengl6-dev
+    # Qt Gui's CMake package looks for the OpenGL headers.
     libgl-dev
     fonts-liberation
 )
