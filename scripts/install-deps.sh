@@ -5,7 +5,9 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev
+    # pdftotext, for the test that reads the analysis report back.
+    poppler-utils
     # Qt Gui's CMake package looks for the OpenGL headers.
     libgl-dev
     fonts-liberation

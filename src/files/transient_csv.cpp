@@ -2,6 +2,7 @@
 #include "files/transient_csv.h"
 
 #include "analysis/figure_table.h"
+#include "files/save_through.h"
 #include "files/shared_log.h"
 
 #include <QFile>
@@ -291,18 +292,9 @@ TransientCsvRead refusal(const QString &name, int line, const QString &what)
 
 QString saveBytes(const QString &path, const QByteArray &bytes)
 {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("%1: not an ordinary file").arg(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("%1: %2").arg(path, error);
-    }
-    if (!file.commit())
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    return QString();
+    return saveThrough(path, [&bytes](QIODevice &file) {
+        return file.write(bytes) == bytes.size() ? QString() : file.errorString();
+    });
 }
 
 } // namespace
