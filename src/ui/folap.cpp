@@ -169,8 +169,7 @@ void Folap::Form_Load(const FolapSettings &stored)
 
 void Folap::Form_Unload()
 {
-    m_session->endWait();
-    ClosePort();
+    m_session->closeLink();
     Q_EMIT settingsToStore(
         { m_ui->Portok->currentIndex(), m_session->MintaSetting(), m_session->reconnect() });
 }
