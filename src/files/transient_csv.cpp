@@ -45,15 +45,7 @@ bool hasControlCharacter(QStringView text)
     return false;
 }
 
-// A CSV field: quoted when it holds a separator, a quote or a line break.
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
-        + QLatin1Char('"');
-}
+
 
 // An integer written exactly as QString::number writes it, within low..high.
 std::optional<int> exactInt(QStringView field, int low, int high)
@@ -308,6 +300,15 @@ QString transientTimeText(const QDateTime &capturedAt)
         + QStringLiteral("%1:%2")
               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
+        + QLatin1Char('"');
 }
 
 QString transientCsvFileName(const QDateTime &capturedAt)
