@@ -7,6 +7,7 @@
 #   docs/screenshots/calculator.png    the rotation calculator as it opens
 #   docs/screenshots/analysis.png      the transient analysis window: a capture, a reference and
 #                                      the two cursors
+#   docs/screenshots/report.png        the page of its PDF report, as pdftoppm draws it
 # The monitor runs on settings of its own in a temporary folder, so the user's are left alone.
 # VELMORA_BUILD_DIR chooses the build directory (default: build, as run.sh uses).
 set -euo pipefail
@@ -50,7 +51,8 @@ shoot 'Minta=" 2"' --demo --start continuous --screenshot "$out/continuous.png" 
 shoot 'Minta=" 2"' --demo --start triggered --screenshot "$out/triggered.png" --after-capture
 shoot "" --screenshot-calculator "$out/calculator.png"
 # The first capture becomes the reference; the second is shown beside it.
-shoot "" --demo --screenshot-analysis "$out/analysis.png"
+shoot "" --demo --screenshot-analysis "$out/analysis.png" --report-analysis "$scratch/report.pdf"
+pdftoppm -png -r 80 -singlefile "$scratch/report.pdf" "$out/report"
 
 ls -l "$out"/main-window.png "$out"/continuous.png "$out"/triggered.png "$out"/calculator.png \
-    "$out"/analysis.png
+    "$out"/analysis.png "$out"/report.png

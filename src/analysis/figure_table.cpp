@@ -242,6 +242,13 @@ QString figureChangeText(
     return text;
 }
 
+QString figureBriefDefinition(const FigureColumn &figure)
+{
+    const QString definition = QString::fromUtf8(figure.definition);
+    const qsizetype end = definition.indexOf(QLatin1String(". "));
+    return end < 0 ? definition : definition.left(end + 1);
+}
+
 QString figureRoundingNote()
 {
     return QStringLiteral("Rounded for display only, half away from zero: times to 0.001 ms, "

@@ -52,6 +52,9 @@ QString figureDisplayText(const FigureColumn &figure, const TransientFigures &fi
 QString figureChangeText(
     const FigureColumn &column, const TransientFigures &shown, const TransientFigures &reference);
 
+// The definition's first sentence, for a report's short list.
+QString figureBriefDefinition(const FigureColumn &figure);
+
 // The rows that start a figure, in the window's order.
 QList<const FigureColumn *> figureRows();
 

@@ -19,13 +19,13 @@ constexpr double kCursorSpanMs = 10;
 } // namespace
 
 void shootTransientAnalysis(
-    Folap &window, const QString &file, std::function<void(const QString &)> complain)
+    Folap &window, QList<AnalysisOutput> outputs, std::function<void(const QString &)> complain)
 {
     window.Analysis_Click();
     TransientAnalysis *analysis = window.transientAnalysis();
     HistoryTableModel &history = window.transientHistory();
-    QObject::connect(
-        &history, &HistoryTableModel::captureAdded, analysis, [analysis, &history, file, complain] {
+    QObject::connect(&history, &HistoryTableModel::captureAdded, analysis,
+        [analysis, &history, outputs, complain] {
             if (history.count() == 1) {
                 analysis->setAsReference();
                 return;
@@ -42,11 +42,16 @@ void shootTransientAnalysis(
                 const double a = f.peak ? f.timeMs(f.peak->index) : 0;
                 analysis->placeCursors(a, a + kCursorSpanMs);
             }
-            QTimer::singleShot(kSettleMs, analysis, [analysis, file, complain] {
-                const bool saved = analysis->grab().save(file, "PNG");
-                if (!saved)
-                    complain(QStringLiteral("cannot write %1").arg(file));
-                QCoreApplication::exit(saved ? 0 : 1);
+            QTimer::singleShot(kSettleMs, analysis, [analysis, outputs, complain] {
+                int status = 0;
+                for (const AnalysisOutput &output : outputs) {
+                    const QString problem = output(*analysis);
+                    if (!problem.isEmpty()) {
+                        complain(problem);
+                        status = 1;
+                    }
+                }
+                QCoreApplication::exit(status);
             });
         });
     QTimer::singleShot(kWaitMs, analysis, [complain] {

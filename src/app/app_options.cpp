@@ -31,6 +31,10 @@ struct MonitorCommandLine
                        "cursors, save it as a PNG file and exit (at most a minute; --demo "
                        "captures from the simulated drive)."),
         QStringLiteral("FILE") };
+    const QCommandLineOption analysisReport { QStringLiteral("report-analysis"),
+        QStringLiteral("As --screenshot-analysis, but write the analysis window's one-page PDF "
+                       "report (the second capture compared with the first) and exit."),
+        QStringLiteral("FILE") };
     const QCommandLineOption port { QStringLiteral("port"),
         QStringLiteral("Use DEVICE for port number N (1..255); may be repeated. DEVICE is a "
                        "device path, or 'sim' for the built-in simulated drive."),
@@ -70,8 +74,9 @@ struct MonitorCommandLine
     MonitorCommandLine()
     {
         parser.setApplicationDescription(QStringLiteral("Velmora Servo Monitor"));
-        parser.addOptions({ help, version, screenshot, calculatorScreenshot, analysisScreenshot,
-            port, demo, listPorts, start, after, afterCapture, record, statsEvery });
+        parser.addOptions(
+            { help, version, screenshot, calculatorScreenshot, analysisScreenshot, analysisReport,
+                port, demo, listPorts, start, after, afterCapture, record, statsEvery });
     }
 };
 
@@ -101,7 +106,8 @@ AppOptions AppOptions::parse(const QStringList &args)
     }
     for (const auto &[option, file] : { std::pair { &line.screenshot, &options.screenshotFile },
              std::pair { &line.calculatorScreenshot, &options.calculatorScreenshotFile },
-             std::pair { &line.analysisScreenshot, &options.analysisScreenshotFile } }) {
+             std::pair { &line.analysisScreenshot, &options.analysisScreenshotFile },
+             std::pair { &line.analysisReport, &options.analysisReportFile } }) {
         *file = parser.value(*option);
         if (parser.isSet(*option) && file->isEmpty()) {
             options.error
@@ -152,9 +158,10 @@ AppOptions AppOptions::parse(const QStringList &args)
         return options;
     }
     // The analysis window is drawn from captures, so it arms the triggered mode itself.
-    if (!options.analysisScreenshotFile.isEmpty()) {
+    if (options.analysisWanted()) {
         if (options.start == StartMode::Continuous) {
-            options.error = QStringLiteral("--screenshot-analysis captures in triggered mode");
+            options.error = QStringLiteral(
+                "--screenshot-analysis and --report-analysis capture in triggered mode");
             return options;
         }
         options.start = StartMode::Triggered;
@@ -182,8 +189,7 @@ AppOptions::Platform AppOptions::platformFor(bool hasDisplay, bool platformChose
 {
     if (hasDisplay || platformChosen)
         return Platform::AsIs;
-    return screenshotFile.isEmpty() && calculatorScreenshotFile.isEmpty()
-            && analysisScreenshotFile.isEmpty()
+    return screenshotFile.isEmpty() && calculatorScreenshotFile.isEmpty() && !analysisWanted()
         ? Platform::NoDisplay
         : Platform::Offscreen;
 }

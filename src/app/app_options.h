@@ -15,6 +15,12 @@ struct AppOptions
     QString calculatorScreenshotFile; // the rotation calculator as it opens; empty: none
     // The analysis window after two triggered captures, the first as a reference; empty: none.
     QString analysisScreenshotFile;
+    // The analysis window's PDF report after the same two captures; empty: none.
+    QString analysisReportFile;
+    bool analysisWanted() const
+    {
+        return !analysisScreenshotFile.isEmpty() || !analysisReportFile.isEmpty();
+    }
     int screenshotAfterMs = 0; // how long to let the window run before the screenshot
     bool screenshotAfterCapture = false; // take it once the first transient has been drawn
     QStringList portOptions; // the N=DEVICE texts, in the order given

@@ -14,6 +14,7 @@
 #include "ui/process_setup.h"
 #include "ui/qt_user_prompts.h"
 #include "ui/szamolo.h"
+#include "ui/transient_analysis.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -126,7 +127,7 @@ int main(int argc, char *argv[])
             complain(QStringLiteral("cannot write %1").arg(options.calculatorScreenshotFile));
             return 1;
         }
-        if (options.screenshotFile.isEmpty() && options.analysisScreenshotFile.isEmpty())
+        if (options.screenshotFile.isEmpty() && !options.analysisWanted())
             return 0;
     }
 
@@ -166,8 +167,19 @@ int main(int argc, char *argv[])
     }
     window.show();
 
-    if (!options.analysisScreenshotFile.isEmpty())
-        shootTransientAnalysis(window, options.analysisScreenshotFile, complain);
+    if (options.analysisWanted()) {
+        QList<AnalysisOutput> outputs;
+        if (const QString file = options.analysisScreenshotFile; !file.isEmpty())
+            outputs.append([file](TransientAnalysis &analysis) {
+                return analysis.grab().save(file, "PNG")
+                    ? QString()
+                    : QStringLiteral("cannot write %1").arg(file);
+            });
+        if (const QString file = options.analysisReportFile; !file.isEmpty())
+            outputs.append(
+                [file](TransientAnalysis &analysis) { return analysis.writeReport(file); });
+        shootTransientAnalysis(window, outputs, complain);
+    }
 
     if (options.start != AppOptions::StartMode::None) {
         QTimer::singleShot(0, &window, [&window, &options] {

@@ -14,7 +14,7 @@ namespace {
 
 // One unit a point, so fonts and sizes read as on paper.
 constexpr int kPointsPerInch = 72;
-constexpr qreal kChartHeight = 300;
+constexpr qreal kChartHeight = 360;
 constexpr qreal kGap = 8;
 
 class Page

@@ -3,8 +3,10 @@
 
 #include "analysis/figure_table.h"
 #include "core/app_title.h"
+#include "core/app_version.h"
 #include "core/user_prompts.h"
 #include "files/transient_csv.h"
+#include "ui/analysis_report.h"
 #include "ui/form_design.h"
 #include "ui/plot/plot_widget.h"
 #include "ui/transient_chart_scale.h"
@@ -113,6 +115,10 @@ void TransientAnalysis::wireHandlers()
     connect(
         m_ui->exportHistoryButton, &QPushButton::clicked, this, &TransientAnalysis::exportHistory);
     connect(m_ui->copyFiguresButton, &QPushButton::clicked, this, &TransientAnalysis::copyFigures);
+    connect(
+        m_ui->exportPictureButton, &QPushButton::clicked, this, &TransientAnalysis::exportPicture);
+    connect(
+        m_ui->exportReportButton, &QPushButton::clicked, this, &TransientAnalysis::exportReport);
     connect(m_ui->definitionsButton, &QToolButton::clicked, this,
         [this] { m_ui->bottomTabs->setCurrentWidget(m_ui->definitionsTab); });
     connect(m_ui->referenceList, &QListWidget::currentRowChanged, this,
@@ -424,7 +430,7 @@ void TransientAnalysis::exportCsv()
     if (!m_shown)
         return;
     const QString path = askSavePath(QStringLiteral("Export the shown capture"),
-        transientCsvFileName(m_shown->capture.capturedAt));
+        transientCsvFileName(m_shown->capture.capturedAt), kCsvFilters, QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     const QString error = writeTransientCsv(path, m_shown->capture);
@@ -437,8 +443,8 @@ void TransientAnalysis::exportHistory()
 {
     if (m_history.count() == 0)
         return;
-    const QString path
-        = askSavePath(QStringLiteral("Export the history"), QStringLiteral("history.csv"));
+    const QString path = askSavePath(QStringLiteral("Export the history"),
+        QStringLiteral("history.csv"), kCsvFilters, QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     QByteArrayList rows;
@@ -447,6 +453,94 @@ void TransientAnalysis::exportHistory()
     const QString error = writeTransientHistory(path, rows);
     if (!error.isEmpty())
         reportProblem(error);
+}
+
+// The proposed names of the picture and the report: the shown capture's, as its CSV file's.
+static QString exportName(const std::optional<TransientHistory::Entry> &shown, const char *suffix)
+{
+    const QString stem = shown
+        ? QFileInfo(transientCsvFileName(shown->capture.capturedAt)).completeBaseName()
+        : QStringLiteral("transient");
+    return stem + QLatin1Char('.') + QLatin1String(suffix);
+}
+
+void TransientAnalysis::exportPicture()
+{
+    const QString path = askSavePath(QStringLiteral("Export the chart"), exportName(m_shown, "png"),
+        { QStringLiteral("PNG picture (*.png)"), QStringLiteral("SVG picture (*.svg)") },
+        QStringLiteral("png"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive))
+        m_ui->chartView->exportSvg(path, m_ui->shownLabel->text(), &error);
+    else
+        m_ui->chartView->exportPng(path, &error);
+    if (!error.isEmpty())
+        reportProblem(error);
+}
+
+void TransientAnalysis::exportReport()
+{
+    const QString path = askSavePath(QStringLiteral("Export a report"), exportName(m_shown, "pdf"),
+        { QStringLiteral("PDF report (*.pdf)") }, QStringLiteral("pdf"));
+    if (path.isEmpty())
+        return;
+    const QString error = writeReport(path);
+    if (!error.isEmpty())
+        reportProblem(error);
+}
+
+QString TransientAnalysis::writeReport(const QString &path)
+{
+    const TransientReferences::Reference *reference = comparedReference();
+    AnalysisReport report;
+    report.title = QStringLiteral("Transient analysis \u2014 ") + QLatin1String(kApplicationTitle);
+    if (m_shown) {
+        const TransientCapture &capture = m_shown->capture;
+        report.facts = { { QStringLiteral("Captured"), transientTimeText(capture.capturedAt) },
+            { QStringLiteral("Port"),
+                QStringLiteral("Comm %1 (%2)").arg(capture.port).arg(capture.device) } };
+        if (!capture.note.isEmpty())
+            report.facts.append({ QStringLiteral("Note"),
+                QString(capture.note).replace(QLatin1Char('\n'), QStringLiteral(" / ")) });
+    }
+    if (reference)
+        report.facts.append({ QStringLiteral("Compared with"), reference->name });
+    report.figureHeader = { QString(), QStringLiteral("Shown") };
+    if (reference)
+        report.figureHeader << reference->name << QStringLiteral("Change");
+    report.figureRows = figureTable(reference);
+    for (const auto &[name, label] : { std::pair { "tA", m_ui->tAValue },
+             std::pair { "tB", m_ui->tBValue }, std::pair { "\u0394t", m_ui->deltaTValue },
+             std::pair { "e(A)", m_ui->eAValue }, std::pair { "e(B)", m_ui->eBValue },
+             std::pair { "\u0394e", m_ui->deltaEValue }, std::pair { "min", m_ui->cursorMinValue },
+             std::pair { "max", m_ui->cursorMaxValue }, std::pair { "mean", m_ui->cursorMeanValue },
+             std::pair { "RMS", m_ui->cursorRmsValue } })
+        report.cursors.append({ QString::fromUtf8(name), label->text() });
+    for (const FigureColumn *figure : figureRows())
+        report.definitions.append(
+            { QString::fromUtf8(figure->caption), figureBriefDefinition(*figure) });
+    report.footer = QStringLiteral("Written by %1 %2 on %3")
+                        .arg(QLatin1String(kApplicationTitle), QLatin1String(kVersionText),
+                            transientTimeText(QDateTime::currentDateTime()));
+    return writeAnalysisReport(path, report, *m_ui->chartView);
+}
+
+QList<QStringList> TransientAnalysis::figureTable(
+    const TransientReferences::Reference *reference) const
+{
+    QList<QStringList> rows;
+    for (const ComparisonRow &row : m_comparison) {
+        QStringList cells { QString::fromUtf8(row.figure->caption),
+            m_shown ? figureDisplayText(*row.figure, m_shown->figures) : noFigureText() };
+        if (reference)
+            cells << figureDisplayText(*row.figure, reference->figures)
+                  << (m_shown ? figureChangeText(*row.figure, m_shown->figures, reference->figures)
+                              : noFigureText());
+        rows.append(cells);
+    }
+    return rows;
 }
 
 void TransientAnalysis::copyFigures()
@@ -459,29 +553,21 @@ void TransientAnalysis::copyFigures()
     QString text;
     if (reference)
         text += QStringLiteral("\tShown\t%1\tChange\n").arg(reference->name);
-    for (const ComparisonRow &row : std::as_const(m_comparison)) {
-        const QString caption = QString::fromUtf8(row.figure->caption);
-        const QString shown = figureDisplayText(*row.figure, m_shown->figures);
-        if (!reference) {
-            text += caption + QStringLiteral(": ") + shown + QLatin1Char('\n');
-            continue;
-        }
-        text += QStringList { caption, shown, figureDisplayText(*row.figure, reference->figures),
-            figureChangeText(*row.figure, m_shown->figures, reference->figures) }
-                    .join(QLatin1Char('\t'))
-            + QLatin1Char('\n');
-    }
+    for (const QStringList &row : figureTable(reference))
+        text += reference ? row.join(QLatin1Char('\t')) + QLatin1Char('\n')
+                          : row.at(0) + QStringLiteral(": ") + row.at(1) + QLatin1Char('\n');
     QGuiApplication::clipboard()->setText(text);
 }
 
-QString TransientAnalysis::askSavePath(const QString &title, const QString &proposed)
+QString TransientAnalysis::askSavePath(const QString &title, const QString &proposed,
+    const QStringList &filters, const QString &suffix)
 {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
     request.title = title;
-    request.nameFilters = kCsvFilters;
+    request.nameFilters = filters;
     request.fileName = proposed;
-    request.defaultSuffix = QStringLiteral("csv");
+    request.defaultSuffix = suffix;
     const QString path = m_prompts.askFileName(this, request);
     if (path.isEmpty() || !QFileInfo::exists(path))
         return path;
@@ -511,6 +597,8 @@ void TransientAnalysis::updateControls()
     m_ui->removeReferenceButton->setEnabled(m_ui->referenceList->currentRow() >= 0);
     m_ui->exportCsvButton->setEnabled(m_shown.has_value());
     m_ui->copyFiguresButton->setEnabled(m_shown.has_value());
+    m_ui->exportPictureButton->setEnabled(m_shown.has_value() || m_references.count() > 0);
+    m_ui->exportReportButton->setEnabled(m_shown.has_value());
     m_ui->exportHistoryButton->setEnabled(m_history.count() > 0);
     m_ui->bottomTabs->setTabText(m_ui->bottomTabs->indexOf(m_ui->historyTab),
         QStringLiteral("History (%1)").arg(m_history.count()));

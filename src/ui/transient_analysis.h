@@ -44,7 +44,14 @@ public Q_SLOTS:
     void removeReference();
     void exportCsv();
     void exportHistory();
+    void exportPicture();
+    void exportReport();
     void copyFigures();
+
+public:
+    // The report of what the window shows now, written to path; an empty text, or what went
+    // wrong naming the file.
+    QString writeReport(const QString &path);
 
 private:
     void wireHandlers();
@@ -60,7 +67,11 @@ private:
     void rebuildSeries();
     void updateCursors();
     void updateControls();
-    QString askSavePath(const QString &title, const QString &proposed);
+    QString askSavePath(const QString &title, const QString &proposed, const QStringList &filters,
+        const QString &suffix);
+    // The figures as the panel shows them: caption, shown and, with a reference compared, its
+    // value and the change.
+    QList<QStringList> figureTable(const TransientReferences::Reference *reference) const;
     void reportProblem(const QString &text);
 
     std::unique_ptr<Ui::TransientAnalysis> m_ui;

@@ -13,12 +13,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -111,6 +115,8 @@ private Q_SLOTS:
     void copiesTheFiguresAsText();
     void aNoteTypedInTheHistoryGoesWithTheCapture();
     void aReferenceIsComparedInColumnsOfItsOwn();
+    void theChartAndAReportAreWrittenAsFiles_data();
+    void theChartAndAReportAreWrittenAsFiles();
 };
 
 void TestTransientAnalysis::opensFromTheToolsMenuAsOneWindowOfItsOwn()
@@ -455,6 +461,84 @@ void TestTransientAnalysis::aReferenceIsComparedInColumnsOfItsOwn()
     const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
     QVERIFY(lines.first().startsWith(QStringLiteral("\tShown\t")));
     QVERIFY(lines.contains(QStringLiteral("Peak\t+154 steps\t+166 steps\t-12 steps (-7.2 %)")));
+}
+
+void TestTransientAnalysis::theChartAndAReportAreWrittenAsFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("PNG") << "chart.png" << true;
+    QTest::newRow("SVG") << "chart.svg" << true;
+    QTest::newRow("PDF report") << "report.pdf" << true;
+    QTest::newRow("picture into a missing folder") << "gone/chart.svg" << false;
+    QTest::newRow("report over a folder") << "folder.pdf" << false;
+}
+
+// A picture of the chart or a one-page report, each read back by what reads such files; a file
+// that cannot be written is named in a message and nothing of it is left.
+void TestTransientAnalysis::theChartAndAReportAreWrittenAsFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.pdf")));
+    const QString path = dir.filePath(name);
+    Rig rig;
+    TransientAnalysis *analysis = rig.open();
+    rig.capture(captureBytes(QStringLiteral("0 30 166 -40 12 -5 o m 3")));
+    rig.click("setReferenceButton");
+    rig.capture(captureBytes(QStringLiteral("0 30 154 -30 8 -4")));
+    QVERIFY(QTest::qWaitForWindowExposed(analysis));
+    rig.h.prompts.fileNames << path;
+    rig.click(name.endsWith(QLatin1String(".pdf")) ? "exportReportButton" : "exportPictureButton");
+
+    QCOMPARE(rig.h.prompts.messages.isEmpty(), written);
+    if (!written) {
+        // After the question whether to replace what is there, when something is.
+        QVERIFY(rig.h.prompts.messages.last().text.startsWith(path + QStringLiteral(": ")));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        return;
+    }
+    auto *plot = rig.in<PlotWidget>(QStringLiteral("chartView"));
+    if (name.endsWith(QLatin1String(".png"))) {
+        const QImage image(path);
+        QCOMPARE(image.size(), plot->size() * plot->devicePixelRatioF());
+    } else if (name.endsWith(QLatin1String(".svg"))) {
+        QVERIFY(QSvgRenderer(path).isValid());
+        // One path per trace: the groups stroked in a trace's colour hold one path each.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader svg(&file);
+        QStringList strokes;
+        QMap<QString, int> paths;
+        while (!svg.atEnd()) {
+            if (svg.readNext() == QXmlStreamReader::StartElement) {
+                if (svg.name() == QLatin1String("g"))
+                    strokes << svg.attributes().value(QLatin1String("stroke")).toString();
+                if (svg.name() == QLatin1String("path"))
+                    ++paths[strokes.isEmpty() ? QString() : strokes.last()];
+            } else if (svg.isEndElement() && svg.name() == QLatin1String("g")) {
+                strokes.removeLast();
+            }
+        }
+        QVERIFY(!svg.hasError());
+        QCOMPARE(paths.value(QStringLiteral("#1f4e9c")), 1); // the shown capture
+        QCOMPARE(paths.value(QStringLiteral("#e67e00")), 1); // the reference
+    } else {
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
+        QVERIFY(pdftotext.waitForFinished(30000));
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        QVERIFY(text.startsWith(QStringLiteral("Transient analysis")));
+        const TransientHistory::Entry &shown = *analysis->shown();
+        const TransientReferences::Reference &reference = analysis->references().at(0);
+        for (const FigureColumn *figure : figureRows()) {
+            for (const QString &expected : { figureDisplayText(*figure, shown.figures),
+                     figureDisplayText(*figure, reference.figures),
+                     figureChangeText(*figure, shown.figures, reference.figures) })
+                QVERIFY2(text.contains(expected.simplified()), qPrintable(expected));
+        }
+    }
 }
 
 QTEST_MAIN(TestTransientAnalysis)
