@@ -174,6 +174,9 @@ void TestAppOptions::analysisScreenshotArmsTheTriggeredMode_data()
     QTest::newRow("continuous cannot capture")
         << QStringList { "--screenshot-analysis", "a.png", "--start", "continuous" } << "";
     QTest::newRow("without file") << QStringList { "--screenshot-analysis=" } << "";
+    QTest::newRow("the report alone") << QStringList { "--report-analysis", "r.pdf" } << "r.pdf";
+    QTest::newRow("the report, continuous")
+        << QStringList { "--report-analysis", "r.pdf", "--start", "continuous" } << "";
 }
 
 void TestAppOptions::analysisScreenshotArmsTheTriggeredMode()
@@ -185,7 +188,7 @@ void TestAppOptions::analysisScreenshotArmsTheTriggeredMode()
     QCOMPARE(options.error.isEmpty(), !file.isEmpty());
     if (file.isEmpty())
         return;
-    QCOMPARE(options.analysisScreenshotFile, file);
+    QCOMPARE(options.analysisScreenshotFile + options.analysisReportFile, file);
     QCOMPARE(options.start, AppOptions::StartMode::Triggered);
     QCOMPARE(options.platformFor(false, false), AppOptions::Platform::Offscreen);
 }

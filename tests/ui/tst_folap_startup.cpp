@@ -1,5 +1,6 @@
 // The main window as it opens: design state, layout, start-up from the stored settings, the
 // About box.
+#include "core/app_version.h"
 #include "folap_harness.h"
 
 #include "ui/chart_surface.h"
@@ -50,7 +51,12 @@ void TestFolapStartup::firstRunSelectsTheFirstPortWithTheSaverOn()
     h.state.PenColor = 0xFF00FF;
     Folap &w = h.start();
 
-    QCOMPARE(w.windowTitle(), QStringLiteral("Velmora Servo Monitor V 1. 3. 2"));
+    // Each part of the version as NumberText writes it, with its blank.
+    QCOMPARE(w.windowTitle(),
+        QStringLiteral("Velmora Servo Monitor V %1. %2. %3")
+            .arg(kVersionMajor)
+            .arg(kVersionMinor)
+            .arg(kVersionPatch));
     auto *portok = h.control<QComboBox>(QStringLiteral("Portok"));
     QCOMPARE(portok->count(), 255);
     QCOMPARE(portok->itemText(0), QStringLiteral("Comm  1"));
