@@ -52,6 +52,29 @@ else
     fail "Depends lacks fonts-liberation or the Qt libraries: $(dpkg-deb -f "$deb" Depends)"
 fi
 
+# The program's licence is its owners' choice only while nothing it links is under the GPL alone:
+# no Qt module that Debian ships GPL-only (Qt Charts, Qt Data Visualization, Qt Virtual Keyboard,
+# QCustomPlot and the like), and every Qt library it depends on under the LGPL by its copyright
+# file where that file is installed here.
+gpl_only='^(libqt6charts|libqt6datavisualization|libqt6virtualkeyboard|libqcustomplot)'
+depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed -E 's/^ *([^ (|]+).*/\1/')
+licence_ok=1
+for package in $depends; do
+    if [[ $package =~ $gpl_only ]]; then
+        fail "depends on $package, which Debian ships under the GPL only"
+        licence_ok=0
+        continue
+    fi
+    copyright=/usr/share/doc/$package/copyright
+    if [[ $package == libqt6* ]] && [ -f "$copyright" ] \
+        && ! awk '/^Files: \*$/ { f = 1; next } f && /^License:/ { print; exit }' "$copyright" \
+        | grep -q 'LGPL'; then
+        fail "depends on $package, whose main licence is not the LGPL: $(grep -m1 '^License:' "$copyright")"
+        licence_ok=0
+    fi
+done
+[ $licence_ok = 1 ] && pass "depends on no Qt module under the GPL only"
+
 # The programs as installed, on the system's Qt; no display, settings in a scratch folder.
 export XDG_CONFIG_HOME=$scratch/config XDG_RUNTIME_DIR=$scratch/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"

@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-    # Qt Charts' CMake package needs Qt OpenGL's, which qt6-charts-dev does not pull in.
-    qt6-charts-dev libqt6opengl6-dev
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev
+    # pdftotext, for the test that reads the analysis report back.
+    poppler-utils
+    # Qt Gui's CMake package looks for the OpenGL headers.
     libgl-dev
     fonts-liberation
 )

@@ -58,8 +58,9 @@ struct MonitorCommandLine
     const QCommandLineOption record { QStringLiteral("record"),
         QStringLiteral("Also write every captured transient to DIR as "
                        "transient-YYYYMMDD-HHMMSS-mmm.csv and add its figures to "
-                       "DIR/history.csv; DIR is made when missing, and the monitor does not "
-                       "start when it cannot be written."),
+                       "DIR/history.csv, and what happens on the link to DIR/events.csv; DIR "
+                       "is made when missing, and the monitor does not start when it cannot "
+                       "be written."),
         QStringLiteral("DIR") };
     const QCommandLineOption statsEvery { QStringLiteral("stats-every"),
         QStringLiteral("Print the live samples shown and the transients drawn so far on stdout "

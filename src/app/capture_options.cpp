@@ -142,6 +142,8 @@ QString CaptureOptions::usage()
             "in DIR/history.csv; its figures are printed on stdout as one JSON object a line,\n"
             "with the history columns as keys: captured_at and file are strings, the others\n"
             "numbers, null where a figure is none (file is the name within DIR).\n"
+            "What happens on the link (start, stop, captures, failures, over-spin runs,\n"
+            "resyncs) is added to DIR/events.csv as time,event,detail rows.\n"
             "\n"
             "A live stream file has the capture file's header and columns: index counts the\n"
             "samples received since the port opened, from 0; time_ms is index times the\n"

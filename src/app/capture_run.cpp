@@ -1,7 +1,9 @@
 // A headless capture run.
 #include "app/capture_run.h"
 
+#include "analysis/session_event_recorder.h"
 #include "capture/capture_session.h"
+#include "files/event_csv_log.h"
 #include "files/transient_csv.h"
 #include "files/transient_recorder.h"
 #include "serial/port_map.h"
@@ -82,6 +84,14 @@ void CaptureRun::start()
             onStartFailed(errorNumber, osText);
         });
     connect(m_session.get(), &CaptureSession::deviceFailed, this, &CaptureRun::onDeviceFailed);
+    m_events = std::make_unique<EventLog>();
+    m_eventRecorder = std::make_unique<SessionEventRecorder>(*m_session, *m_events);
+    auto *eventFile = new EventCsvLog(EventCsvLog::pathIn(m_options.outDir), this);
+    eventFile->listen(*m_events);
+    connect(eventFile, &EventCsvLog::writeFailed, this, [this](const QString &message) {
+        m_eventsFailed = true;
+        Q_EMIT diagnostic(message);
+    });
     // The CPU saver off: every live sample is read and shown on its own.
     m_session->setStoredMinta(2);
     m_session->initSerialLink();
@@ -253,5 +263,7 @@ void CaptureRun::stopAndReport(int exitStatus)
         };
         Q_EMIT output(jsonLine(summary));
     }
+    if (m_eventsFailed && exitStatus == Captured)
+        exitStatus = WriteFailed;
     Q_EMIT finished(exitStatus);
 }

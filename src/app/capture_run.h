@@ -13,7 +13,9 @@
 #include <memory>
 
 class CaptureSession;
+class EventLog;
 class PortMap;
+class SessionEventRecorder;
 class TransientRecorder;
 struct TransientCapture;
 
@@ -64,6 +66,9 @@ private:
     CaptureOptions m_options;
     const PortMap &m_ports;
     std::unique_ptr<CaptureSession> m_session;
+    // Destroyed before the session they listen to.
+    std::unique_ptr<EventLog> m_events;
+    std::unique_ptr<SessionEventRecorder> m_eventRecorder;
     TransientRecorder *m_recorder = nullptr;
     LiveStreamLog m_log;
     QString m_logName;
@@ -72,5 +77,6 @@ private:
     QTimer m_flush; // live stream: writes what came in every second
     int m_captured = 0;
     bool m_writeFailed = false;
+    bool m_eventsFailed = false; // events.csv: said at once, in the exit status at the end
     bool m_finishing = false;
 };

@@ -5,6 +5,7 @@
 #include "core/app_version.h"
 #include "core/module_state.h"
 #include "core/stored_settings.h"
+#include "files/event_csv_log.h"
 #include "files/transient_recorder.h"
 #include "serial/port_describer.h"
 #include "serial/port_map.h"
@@ -159,6 +160,9 @@ int main(int argc, char *argv[])
         auto *recorder = new TransientRecorder(options.recordFolder, &window);
         recorder->listen(window.session());
         QObject::connect(recorder, &TransientRecorder::writeFailed, &window, complain);
+        auto *events = new EventCsvLog(EventCsvLog::pathIn(options.recordFolder), &window);
+        events->listen(window.eventLog());
+        QObject::connect(events, &EventCsvLog::writeFailed, &window, complain);
     }
     window.show();
 

@@ -32,6 +32,12 @@ void CaptureSession::setLamp(Lamp lamp, LampState state)
     Q_EMIT lampChanged(lamp, state);
 }
 
+void CaptureSession::reportStop(bool ran)
+{
+    if (ran && !m_serial->PortOpen())
+        Q_EMIT stopped();
+}
+
 void CaptureSession::applyProfile(const ReceiveProfile &profile)
 {
     m_serial->applyProfile(profile);
@@ -81,50 +87,58 @@ void CaptureSession::portChosen()
 {
     endWait();
     m_reconnect->forgetMoves();
+    const bool ran = m_serial->PortOpen();
     ClosePort();
     setLamp(Lamp::Run, LampState::Red);
     setLamp(Lamp::OverSpin, LampState::Black);
+    reportStop(ran);
 }
 
 void CaptureSession::selectContinuous()
 {
     endWait();
     m_mode = Mode::Continuous;
-    if (m_serial->PortOpen()) {
+    const bool ran = m_serial->PortOpen();
+    if (ran) {
         ClosePort();
         setLamp(Lamp::Run, LampState::Red);
     }
     applyProfile(ReceiveProfile::continuous(m_MintaSetting));
+    reportStop(ran);
 }
 
 void CaptureSession::selectTriggered()
 {
     endWait();
     m_mode = Mode::Triggered;
-    if (m_serial->PortOpen()) {
+    const bool ran = m_serial->PortOpen();
+    if (ran) {
         ClosePort();
         setLamp(Lamp::Run, LampState::Red);
         setLamp(Lamp::OverSpin, LampState::Black);
     }
     applyProfile(ReceiveProfile::triggeredOption());
+    reportStop(ran);
 }
 
 void CaptureSession::cpuSaverChanged(bool on)
 {
     endWait();
     m_cpuSaver = on;
-    if (m_serial->PortOpen()) {
+    const bool ran = m_serial->PortOpen();
+    if (ran) {
         ClosePort();
         setLamp(Lamp::Run, LampState::Red);
     }
     m_MintaSetting = on ? 31 : 2;
     if (isTriggered()) {
         applyProfile(ReceiveProfile::triggeredAfterSaverChange());
-        return;
+    } else {
+        applyProfile(ReceiveProfile::continuous(m_MintaSetting));
+        setLamp(Lamp::Run, LampState::Red);
+        setLamp(Lamp::OverSpin, LampState::Black);
     }
-    applyProfile(ReceiveProfile::continuous(m_MintaSetting));
-    setLamp(Lamp::Run, LampState::Red);
-    setLamp(Lamp::OverSpin, LampState::Black);
+    reportStop(ran);
 }
 
 void CaptureSession::startContinuous(quint8 portNumber)
@@ -145,6 +159,7 @@ int CaptureSession::runContinuousStart()
     if (!m_cpuSaver)
         setLamp(Lamp::OverSpin, LampState::Green);
     Q_EMIT clearChart();
+    Q_EMIT started(Mode::Continuous, m_PortNumber);
     return SerialError::None;
 }
 
@@ -153,10 +168,12 @@ void CaptureSession::stopContinuous()
     endWait();
     if (isTriggered())
         return;
+    const bool ran = m_serial->PortOpen();
     m_serial->setRTSEnable(false);
     ClosePort();
     setLamp(Lamp::Run, LampState::Red);
     setLamp(Lamp::OverSpin, LampState::Black);
+    reportStop(ran);
 }
 
 void CaptureSession::startTriggered(quint8 portNumber)
@@ -180,26 +197,39 @@ int CaptureSession::runTriggeredStart()
     Q_EMIT captureReset();
     if (m_autoClear)
         Q_EMIT clearChart();
+    Q_EMIT started(Mode::Triggered, m_PortNumber);
     return SerialError::None;
 }
 
 // A Start pressed while the other mode's option is selected stops the link.
 int CaptureSession::stopForTheOtherMode()
 {
+    const bool ran = m_serial->PortOpen();
     if (const int error = ClosePort())
         return error;
     setLamp(Lamp::Run, LampState::Red);
+    reportStop(ran);
     return SerialError::None;
 }
 
 void CaptureSession::stopTriggered()
 {
     endWait();
+    const bool ran = isTriggered() && m_serial->PortOpen();
     if (isTriggered()) {
         ClosePort();
         setLamp(Lamp::Run, LampState::Red);
     }
     setLamp(Lamp::OverSpin, LampState::Black);
+    reportStop(ran);
+}
+
+void CaptureSession::closeLink()
+{
+    endWait();
+    const bool ran = m_serial->PortOpen();
+    ClosePort();
+    reportStop(ran);
 }
 
 // ---- The serial control's events ----
@@ -230,8 +260,10 @@ void CaptureSession::showLiveSample()
     // and the marker of the next means the stream was picked up mid-pair (or lost a byte):
     // dropping the next byte, that marker's value, puts the following reads back on pairs.
     if (!m_cpuSaver && read.size() == 2 && !isSampleMarker(quint8(read.at(0)))
-        && isSampleMarker(quint8(read.at(1))))
+        && isSampleMarker(quint8(read.at(1)))) {
         m_serial->skipInput(1);
+        Q_EMIT resynced();
+    }
     if (!sample)
         return;
     m_LiveDeviation = sample->magnitude;
@@ -253,8 +285,7 @@ void CaptureSession::captureTransient()
     ++m_capturesDrawn;
     const QByteArray bytes(
         reinterpret_cast<const char *>(m_CaptureBuffer.data() + 1), kTransientCaptureBytes);
-    Q_EMIT transientCaptured(stampedCapture(
-        bytes, m_PortNumber, m_deviceNamer ? m_deviceNamer(m_PortNumber) : QString()));
+    Q_EMIT transientCaptured(stampedCapture(bytes, m_PortNumber, deviceName(m_PortNumber)));
     // A listener that ended the run from its handler (a Stop, another mode or port) is not undone
     // by re-arming behind it.
     if (!m_serial->PortOpen())
@@ -284,8 +315,10 @@ void CaptureSession::onDeviceFailed(int errorNumber, const QString &osMessage)
 void CaptureSession::onDeviceBack()
 {
     const int error = isTriggered() ? runTriggeredStart() : runContinuousStart();
-    if (error == SerialError::None)
+    if (error == SerialError::None) {
         endWait();
-    else if (m_reconnect->startFailedAfterReturn())
+        Q_EMIT linkBack();
+    } else if (m_reconnect->startFailedAfterReturn()) {
         ReportStartFailure(m_mode, error);
+    }
 }

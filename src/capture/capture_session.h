@@ -32,6 +32,8 @@ public:
     ~CaptureSession() override;
 
     void setDeviceNamer(DeviceNamer namer) { m_deviceNamer = std::move(namer); }
+    // What the device namer calls port; empty without a namer.
+    QString deviceName(int port) const { return m_deviceNamer ? m_deviceNamer(port) : QString(); }
 
     SerialControl &serial() { return *m_serial; }
     const SerialControl &serial() const { return *m_serial; }
@@ -71,6 +73,8 @@ public:
     void stopContinuous();
     void startTriggered(quint8 portNumber);
     void stopTriggered();
+    // The program is closing: ends a wait and closes the port.
+    void closeLink();
     // The magnified view was redrawn: input that waited meanwhile is dropped.
     void discardWaitingInput();
 
@@ -106,9 +110,20 @@ Q_SIGNALS:
     void deviceFailed(int errorNumber, const QString &osMessage);
     // Waiting for the failed device at path to return; an empty path when the wait is over.
     void waitingForDevice(const QString &path);
+    // A Start opened the port (also the Start a reconnect runs again; linkBack follows it).
+    void started(CaptureSession::Mode mode, int port);
+    // A Stop, another mode, port or CPU saver setting, or closing the program ended a running
+    // link.
+    void stopped();
+    // Continuous mode dropped one byte to get back onto the pairs.
+    void resynced();
+    // A reconnect wait ended with the mode's Start run again.
+    void linkBack();
 
 private:
     void setLamp(Lamp lamp, LampState state);
+    // stopped() when the link ran before the action and no longer does.
+    void reportStop(bool ran);
     void applyProfile(const ReceiveProfile &profile);
     int runContinuousStart();
     int runTriggeredStart();

@@ -33,12 +33,16 @@ QList<TransientSample> transientSamples(const quint8 *bytes, int count)
     return samples;
 }
 
-TransientCapture stampedCapture(const QByteArray &bytes, int port, const QString &device)
+QDateTime stampNow()
 {
     const QDateTime now = QDateTime::currentDateTime();
+    return now.toOffsetFromUtc(now.offsetFromUtc());
+}
+
+TransientCapture stampedCapture(const QByteArray &bytes, int port, const QString &device)
+{
     TransientCapture capture;
-    // Fixed to the offset of the moment, so the time reads the same in every file and row.
-    capture.capturedAt = now.toOffsetFromUtc(now.offsetFromUtc());
+    capture.capturedAt = stampNow();
     capture.port = port;
     capture.device = device;
     capture.bytes = bytes;

@@ -57,7 +57,11 @@ QList<TransientSample> transientSamples(const quint8 *bytes, int count);
 // 0 or 1: the byte the pairs start at, as transientSamples() chooses it.
 int transientPhase(const quint8 *bytes, int count);
 
-// The capture of these bytes, stamped now in local time with its UTC offset.
+// Now in local time, fixed to the UTC offset of the moment, so the time reads the same in every
+// file and row: how captures and events are stamped.
+QDateTime stampNow();
+
+// The capture of these bytes, stamped now.
 TransientCapture stampedCapture(const QByteArray &bytes, int port, const QString &device);
 
 inline double transientTimeMs(int index, int origin)

@@ -2,6 +2,7 @@
 #include "files/transient_csv.h"
 
 #include "analysis/figure_table.h"
+#include "files/save_through.h"
 #include "files/shared_log.h"
 
 #include <QFile>
@@ -44,15 +45,7 @@ bool hasControlCharacter(QStringView text)
     return false;
 }
 
-// A CSV field: quoted when it holds a separator, a quote or a line break.
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
-        + QLatin1Char('"');
-}
+
 
 // An integer written exactly as QString::number writes it, within low..high.
 std::optional<int> exactInt(QStringView field, int low, int high)
@@ -291,18 +284,9 @@ TransientCsvRead refusal(const QString &name, int line, const QString &what)
 
 QString saveBytes(const QString &path, const QByteArray &bytes)
 {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("%1: not an ordinary file").arg(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("%1: %2").arg(path, error);
-    }
-    if (!file.commit())
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    return QString();
+    return saveThrough(path, [&bytes](QIODevice &file) {
+        return file.write(bytes) == bytes.size() ? QString() : file.errorString();
+    });
 }
 
 } // namespace
@@ -316,6 +300,15 @@ QString transientTimeText(const QDateTime &capturedAt)
         + QStringLiteral("%1:%2")
               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
+        + QLatin1Char('"');
 }
 
 QString transientCsvFileName(const QDateTime &capturedAt)

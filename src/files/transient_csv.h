@@ -57,6 +57,8 @@ TransientCsvRead readTransientCsv(const QString &path);
 QString transientCsvFileName(const QDateTime &capturedAt);
 // ISO 8601 with milliseconds and the UTC offset, "+00:00" rather than "Z".
 QString transientTimeText(const QDateTime &capturedAt);
+// A CSV field: quoted, with its quotes doubled, when it holds a comma, a quote or a line break.
+QString csvField(const QString &text);
 
 // The history file: a header row, then one row per capture with the figures rounded as shown and
 // an empty field for none; `file` names the capture's file, empty when it was not written.

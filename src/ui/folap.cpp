@@ -1,6 +1,7 @@
 // The main window's design fix-ups, start-up, shut-down, About box, port list and CPU saver.
 #include "ui/folap.h"
 
+#include "analysis/session_event_recorder.h"
 #include "core/app_title.h"
 #include "core/app_version.h"
 #include "core/module_state.h"
@@ -39,10 +40,12 @@ Folap::Folap(ModuleState &state, SerialControl::DeviceFactory factory, const Por
     , m_ports(ports)
     , m_session(new CaptureSession(std::move(factory), this))
     , m_history(new HistoryTableModel(this))
+    , m_events(new EventLog(this))
 {
     // A copy of the port map names the device behind each capture's port.
     m_session->setDeviceNamer([ports](int port) { return ports.device(port); });
     connect(m_session, &CaptureSession::transientCaptured, m_history, &HistoryTableModel::add);
+    new SessionEventRecorder(*m_session, *m_events, this);
     m_ui->setupUi(this);
     applyDesign();
     wireHandlers();
@@ -169,8 +172,7 @@ void Folap::Form_Load(const FolapSettings &stored)
 
 void Folap::Form_Unload()
 {
-    m_session->endWait();
-    ClosePort();
+    m_session->closeLink();
     Q_EMIT settingsToStore(
         { m_ui->Portok->currentIndex(), m_session->MintaSetting(), m_session->reconnect() });
 }

@@ -21,6 +21,7 @@ class Folap;
 }
 
 class ChartSurface;
+class EventLog;
 class HistoryTableModel;
 class PortMap;
 class PrintSurface;
@@ -60,6 +61,8 @@ public:
     quint64 capturesDrawn() const { return m_session->capturesDrawn(); }
     // This run's captures, kept from start-up whether or not the analysis window is open.
     HistoryTableModel &transientHistory() const { return *m_history; }
+    // What happened on the link this run, kept from start-up for whichever window shows it.
+    EventLog &eventLog() const { return *m_events; }
     // The analysis window, made at its first opening; null until then.
     TransientAnalysis *transientAnalysis() const { return m_analysis; }
 
@@ -144,5 +147,6 @@ private:
     const PortMap &m_ports;
     CaptureSession *m_session;
     HistoryTableModel *m_history;
+    EventLog *m_events;
     TransientAnalysis *m_analysis = nullptr;
 };

@@ -6,8 +6,8 @@
 #include "core/user_prompts.h"
 #include "files/transient_csv.h"
 #include "ui/form_design.h"
+#include "ui/plot/plot_widget.h"
 #include "ui/transient_chart_scale.h"
-#include "ui/transient_chart_view.h"
 #include "ui_transient_analysis.h"
 
 #include <QClipboard>
@@ -15,9 +15,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QLineSeries>
 #include <QPixmap>
-#include <QScatterSeries>
 #include <QSignalBlocker>
 
 #include <iterator>
@@ -25,16 +23,11 @@
 namespace {
 
 const QColor kShownColor(0x1f, 0x4e, 0x9c);
-const QColor kBandColor(0x80, 0x80, 0x80);
-const QColor kOverSpinColor(0xd0, 0x20, 0x20);
 // One per reference slot, apart from the shown capture's blue and from each other.
 const QColor kReferenceColors[TransientReferences::kMaxReferences]
     = { QColor(0xe6, 0x7e, 0x00), QColor(0x2c, 0xa0, 0x2c), QColor(0x94, 0x67, 0xbd),
           QColor(0x8c, 0x56, 0x4b), QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf),
           QColor(0xbc, 0xbd, 0x22), QColor(0x7f, 0x7f, 0x7f) };
-// Over-spin samples carry no deviation; they are marked along the top of the chart.
-constexpr double kOverSpinMarkSteps = 250;
-
 // Where a button keeps its form's tool tip while a full reference list replaces it.
 const char kFormToolTip[] = "formToolTip";
 
@@ -48,14 +41,6 @@ QPixmap swatch(const QColor &color)
     return pixmap;
 }
 
-QLineSeries *bandLine(double steps)
-{
-    auto *line = new QLineSeries;
-    line->setPen(QPen(kBandColor, 1, Qt::DashLine));
-    line->setProperty("steps", steps);
-    return line;
-}
-
 } // namespace
 
 TransientAnalysis::TransientAnalysis(
@@ -64,10 +49,6 @@ TransientAnalysis::TransientAnalysis(
     , m_ui(std::make_unique<Ui::TransientAnalysis>())
     , m_history(history)
     , m_prompts(prompts)
-    , m_shownSeries(new QLineSeries)
-    , m_overSpinSeries(new QScatterSeries)
-    , m_bandHigh(bandLine(kSettleBandSteps))
-    , m_bandLow(bandLine(-kSettleBandSteps))
 {
     m_ui->setupUi(this);
     setWindowTitle(QStringLiteral("Transient analysis - ") + QLatin1String(kApplicationTitle));
@@ -75,30 +56,29 @@ TransientAnalysis::TransientAnalysis(
         QStringLiteral(":/ui/velmora_icon_32.png"));
     m_ui->topSplitter->setStretchFactor(0, 1);
     m_ui->verticalSplitter->setStretchFactor(0, 1);
-    m_ui->verticalSplitter->setSizes({ 520, 150 });
+    m_ui->verticalSplitter->setSizes({ 540, 150 });
+    m_ui->topSplitter->setSizes({ 780, 460 });
 
     m_ui->historyTable->setModel(&m_history);
+    // The note takes what room is left.
+    m_ui->historyTable->horizontalHeader()->setStretchLastSection(true);
     m_ui->historyTable->verticalHeader()->setDefaultSectionSize(
         m_ui->historyTable->fontMetrics().height() + 4);
 
-    m_shownSeries->setPen(QPen(kShownColor, 1.5));
-    m_overSpinSeries->setName(QStringLiteral("over-spin"));
-    m_overSpinSeries->setColor(kOverSpinColor);
-    m_overSpinSeries->setBorderColor(kOverSpinColor);
-    m_overSpinSeries->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-    m_overSpinSeries->setMarkerSize(5);
-    m_bandHigh->setName(QStringLiteral("\u00b110 steps"));
-    m_ui->chartView->addSeries(m_bandHigh);
-    m_ui->chartView->addSeries(m_bandLow, false);
+    PlotWidget *plot = m_ui->chartView;
+    plot->setTimeTitle(QStringLiteral("time from trigger"));
+    plot->setStepsTitle(QStringLiteral("following error (steps)"));
+    for (const PlotWidget::Cursor cursor : { PlotWidget::Cursor::A, PlotWidget::Cursor::B })
+        plot->setCursorVisible(cursor, true);
 
     for (QPushButton *button : { m_ui->setReferenceButton, m_ui->loadCsvButton })
         button->setProperty(kFormToolTip, button->toolTip());
     // The boxes' letters in their lines' colours.
     for (const auto &[caption, cursor] :
-        { std::pair { m_ui->cursorACaption, TransientChartView::Cursor::A },
-            std::pair { m_ui->cursorBCaption, TransientChartView::Cursor::B } }) {
+        { std::pair { m_ui->cursorACaption, PlotWidget::Cursor::A },
+            std::pair { m_ui->cursorBCaption, PlotWidget::Cursor::B } }) {
         QPalette palette = caption->palette();
-        palette.setColor(QPalette::WindowText, TransientChartView::cursorColor(cursor));
+        palette.setColor(QPalette::WindowText, PlotWidget::cursorColor(cursor));
         caption->setPalette(palette);
         QFont font = caption->font();
         font.setBold(true);
@@ -123,8 +103,7 @@ void TransientAnalysis::wireHandlers()
         if (m_ui->historyTable->selectionModel()->isRowSelected(changed.row(), QModelIndex()))
             showSelectedRow();
     });
-    connect(m_ui->resetZoomButton, &QPushButton::clicked, m_ui->chartView,
-        &TransientChartView::resetZoom);
+    connect(m_ui->resetZoomButton, &QPushButton::clicked, m_ui->chartView, &PlotWidget::resetZoom);
     connect(
         m_ui->setReferenceButton, &QPushButton::clicked, this, &TransientAnalysis::setAsReference);
     connect(m_ui->loadCsvButton, &QPushButton::clicked, this, &TransientAnalysis::loadCsv);
@@ -149,9 +128,9 @@ void TransientAnalysis::wireHandlers()
         m_cursorB = ms;
         updateCursors();
     });
-    connect(m_ui->chartView, &TransientChartView::cursorDragged, this,
-        [this](TransientChartView::Cursor which, double ms) {
-            (which == TransientChartView::Cursor::A ? m_cursorA : m_cursorB) = ms;
+    connect(m_ui->chartView, &PlotWidget::cursorMoved, this,
+        [this](PlotWidget::Cursor which, double ms) {
+            (which == PlotWidget::Cursor::A ? m_cursorA : m_cursorB) = ms;
             updateCursors();
         });
 }
@@ -272,13 +251,7 @@ void TransientAnalysis::showEntry(const TransientHistory::Entry &entry)
     m_ui->shownLabel->setText(QStringLiteral("Shown: ") + transientCaptureLabel(entry.capture));
     updateComparison();
 
-    const QList<QPointF> points = transientChartPoints(entry.capture.samples);
-    m_shownSeries->replace(points);
-    m_shownSeries->setName(QStringLiteral("shown: ") + transientCaptureLabel(entry.capture));
-    QList<QPointF> marks;
-    for (const double ms : transientOverSpinTimes(entry.capture.samples))
-        marks.append(QPointF(ms, kOverSpinMarkSteps));
-    m_overSpinSeries->replace(marks);
+    m_shownSamples = SampleSeries::fromSamples(entry.capture.samples);
 
     if (!m_cursorsPlaced) {
         m_cursorsPlaced = true;
@@ -343,19 +316,9 @@ void TransientAnalysis::removeReference()
 // References behind the shown capture, so it is drawn last; the scale covers them all.
 void TransientAnalysis::rebuildSeries()
 {
-    TransientChartView *view = m_ui->chartView;
-    QChart *chart = view->chart();
-    for (QLineSeries *series : std::as_const(m_referenceSeries)) {
-        chart->removeSeries(series);
-        delete series;
-    }
-    m_referenceSeries.clear();
-    for (QAbstractSeries *series : { static_cast<QAbstractSeries *>(m_shownSeries),
-             static_cast<QAbstractSeries *>(m_overSpinSeries) }) {
-        if (chart->series().contains(series))
-            chart->removeSeries(series);
-    }
-
+    PlotWidget *plot = m_ui->chartView;
+    plot->clearSeries();
+    m_referenceSamples.clear();
     QList<QList<TransientSample>> drawn;
     {
         // Refilled as it was, the selection kept.
@@ -364,12 +327,9 @@ void TransientAnalysis::rebuildSeries()
         m_ui->referenceList->clear();
         for (const TransientReferences::Reference &reference : m_references.all()) {
             const QColor color = kReferenceColors[reference.slot];
-            auto *series = new QLineSeries;
-            series->setName(QStringLiteral("reference: ") + reference.name);
-            series->setPen(QPen(color, 1.5, Qt::DashLine));
-            series->replace(transientChartPoints(reference.capture.samples));
-            view->addSeries(series);
-            m_referenceSeries.append(series);
+            m_referenceSamples.push_back(SampleSeries::fromSamples(reference.capture.samples));
+            plot->addSeries({ &m_referenceSamples.back(), reference.figures.timeOrigin(), color,
+                Qt::DashLine, 1.5, QStringLiteral("reference: ") + reference.name });
             drawn.append(reference.capture.samples);
             m_ui->referenceList->addItem(new QListWidgetItem(swatch(color), reference.name));
         }
@@ -392,23 +352,21 @@ void TransientAnalysis::rebuildSeries()
             .arg(m_references.count())
             .arg(TransientReferences::kMaxReferences));
 
-    // Always on the chart, which owns them; empty before the first capture.
-    view->addSeries(m_shownSeries, m_shown.has_value());
-    view->addSeries(m_overSpinSeries, m_overSpinSeries->count() > 0);
-    if (m_shown)
+    if (m_shown) {
+        plot->addSeries(
+            { &m_shownSamples, m_shown->figures.timeOrigin(), kShownColor, Qt::SolidLine, 1.5,
+                QStringLiteral("shown: ") + transientCaptureLabel(m_shown->capture) });
         drawn.append(m_shown->capture.samples);
+    }
 
     const TransientChartScale scale = transientChartScale(drawn);
-    for (QLineSeries *band : { m_bandHigh, m_bandLow }) {
-        const double steps = band->property("steps").toDouble();
-        band->replace({ QPointF(scale.minMs, steps), QPointF(scale.maxMs, steps) });
-    }
     for (QDoubleSpinBox *spin : { m_ui->cursorASpin, m_ui->cursorBSpin }) {
         const QSignalBlocker quiet(spin);
         spin->setRange(scale.minMs, scale.maxMs);
         spin->setSingleStep(kTransientSamplePeriodMs);
     }
-    view->setFullScale(scale);
+    plot->setFullRange(scale.minMs, scale.maxMs);
+    plot->resetZoom();
     updateCursors();
     updateControls();
 }
@@ -433,8 +391,8 @@ void TransientAnalysis::updateCursors()
         m_cursorA = statistics->tAms;
         m_cursorB = statistics->tBms;
     }
-    m_ui->chartView->setCursorTime(TransientChartView::Cursor::A, m_cursorA);
-    m_ui->chartView->setCursorTime(TransientChartView::Cursor::B, m_cursorB);
+    m_ui->chartView->setCursorTime(PlotWidget::Cursor::A, m_cursorA);
+    m_ui->chartView->setCursorTime(PlotWidget::Cursor::B, m_cursorB);
     for (const auto &[spin, ms] : { std::pair { m_ui->cursorASpin, m_cursorA },
              std::pair { m_ui->cursorBSpin, m_cursorB } }) {
         const QSignalBlocker quiet(spin);

@@ -5,11 +5,13 @@
 // and files layers, and every question to the user goes through UserPrompts.
 #pragma once
 
+#include "analysis/sample_series.h"
 #include "analysis/transient_references.h"
 #include "ui/history_table_model.h"
 
 #include <QWidget>
 
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -18,9 +20,7 @@ class TransientAnalysis;
 }
 
 class QLabel;
-class QLineSeries;
 struct FigureColumn;
-class QScatterSeries;
 class UserPrompts;
 
 class TransientAnalysis : public QWidget
@@ -72,11 +72,9 @@ private:
     double m_cursorA = 0;
     double m_cursorB = 0;
     bool m_cursorsPlaced = false;
-    QLineSeries *m_shownSeries;
-    QScatterSeries *m_overSpinSeries;
-    QLineSeries *m_bandHigh;
-    QLineSeries *m_bandLow;
-    QList<QLineSeries *> m_referenceSeries;
+    // What the chart draws; a deque, so the chart's pointers stay valid as it grows.
+    SampleSeries m_shownSamples;
+    std::deque<SampleSeries> m_referenceSamples;
     struct ComparisonRow
     {
         const FigureColumn *figure;

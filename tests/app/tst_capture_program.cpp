@@ -1,6 +1,6 @@
 // velmora-capture as a user runs it: transients from the built-in drive, from velmora-drive-sim on
-// a pseudo-terminal and from a port the settings name, the live stream sample for sample, and
-// each way a run can end short.
+// a pseudo-terminal and from a port the settings name with their event log, the live stream
+// sample for sample, and each way a run can end short.
 #include "analysis/figure_number.h"
 #include "drive_stream_reader.h"
 #include "files/transient_csv.h"
@@ -133,6 +133,20 @@ void TestCaptureProgram::transientsAreWrittenAndPrinted()
     QFile historyFile(out.filePath(QStringLiteral("history.csv")));
     QVERIFY(historyFile.open(QIODevice::ReadOnly));
     QCOMPARE(historyFile.readAll(), history);
+
+    // The event log: the Start, each capture at its own time, the Stop.
+    QFile eventFile(out.filePath(QStringLiteral("events.csv")));
+    QVERIFY(eventFile.open(QIODevice::ReadOnly));
+    QStringList events;
+    for (const QByteArray &row : eventFile.readAll().trimmed().split('\n')) {
+        const QString event = QString::fromUtf8(row.split(',').value(1));
+        events << (event == QLatin1String("capture") ? event + ' ' + row.split(',').at(0) : event);
+    }
+    const auto capturedAt
+        = [&](int n) { return lines.at(n).value(QStringLiteral("captured_at")).toString(); };
+    QCOMPARE(events,
+        QStringList(
+            { "event", "start", "capture " + capturedAt(0), "capture " + capturedAt(1), "stop" }));
 }
 
 void TestCaptureProgram::theLiveStreamIsLoggedSampleForSample_data()

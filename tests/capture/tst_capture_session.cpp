@@ -1,6 +1,6 @@
 // The capture modes without a window: every transition of the state table on fake ports, with
-// the lamps, the receive profile and the port as the session reports them, and continuous mode
-// finding its footing on a stream picked up mid-pair.
+// the lamps, the receive profile, the port and the link's starts and stops as the session reports
+// them, continuous mode finding its footing on a stream picked up mid-pair, and a link coming back.
 #include "capture/capture_session.h"
 #include "capture_mode_cases.h"
 #include "fake_serial_device.h"
@@ -21,6 +21,7 @@ struct SessionRig
     CaptureSession session { ports.factory() };
     QString lamps = QStringLiteral("--"); // LED then LED2: R, G, B, or '-' for untouched
     QList<LiveSample> samples;
+    QStringList link; // started, stopped, resynced and linkBack, in order
     int clears = 0;
     int captures = 0;
 
@@ -35,6 +36,17 @@ struct SessionRig
         QObject::connect(&session, &CaptureSession::clearChart, &session, [this] { ++clears; });
         QObject::connect(
             &session, &CaptureSession::transientCaptured, &session, [this] { ++captures; });
+        QObject::connect(&session, &CaptureSession::started, &session,
+            [this](CaptureSession::Mode mode, int port) {
+                const bool continuous = mode == CaptureSession::Mode::Continuous;
+                link << QStringLiteral("start %1 %2")
+                            .arg(continuous ? "continuous" : "triggered")
+                            .arg(port);
+            });
+        const auto note = [this](const char *what) { return [this, what] { link << what; }; };
+        QObject::connect(&session, &CaptureSession::stopped, &session, note("stop"));
+        QObject::connect(&session, &CaptureSession::resynced, &session, note("resync"));
+        QObject::connect(&session, &CaptureSession::linkBack, &session, note("link back"));
         session.setStoredMinta(saver ? 31 : 2);
         if (saver)
             session.cpuSaverChanged(true);
@@ -65,6 +77,7 @@ private Q_SLOTS:
     void continuousModeFindsItsFooting_data();
     void continuousModeFindsItsFooting();
     void aStopFromACaptureListenerIsNotUndone();
+    void aLinkThatComesBackIsStartedAgainAndSaidToBeBack();
     void eachCaptureIsStampedOnceWithTimePortAndDevice();
 };
 
@@ -77,29 +90,32 @@ void TestCaptureSession::eachEventLeadsToItsState_data()
     QTest::addColumn<bool>("triggered"); // the mode afterwards
     QTest::addColumn<QString>("lamps"); // LED, LED2; '-' untouched by the event
     QTest::addColumn<QString>("profile"); // RTS / buffer / threshold / input length
+    QTest::addColumn<QString>("link"); // the link's start or stop, if the event was one
 
+    const QString none;
+    const QString stop = QStringLiteral("stop");
     // clang-format off
-    QTest::newRow("continuous Start, saver off") << Setup::IdleContinuous << false << Event::ContinuousStart << true << false << "GG" << "F/4000/2/2";
-    QTest::newRow("continuous Start, saver on") << Setup::IdleContinuous << true << Event::ContinuousStart << true << false << "G-" << "F/4000/31/31";
-    QTest::newRow("continuous Start while armed") << Setup::TriggeredArmed << false << Event::ContinuousStart << false << true << "R-" << "T/4100/2000/1";
-    QTest::newRow("continuous Stop while running") << Setup::ContinuousRunning << false << Event::ContinuousStop << false << false << "RB" << "F/4000/2/2";
-    QTest::newRow("continuous Stop while armed") << Setup::TriggeredArmed << false << Event::ContinuousStop << true << true << "--" << "T/4100/2000/1";
-    QTest::newRow("triggered Start") << Setup::IdleTriggered << false << Event::TriggeredStart << true << true << "GB" << "T/4100/2000/1";
-    QTest::newRow("triggered Start while running") << Setup::ContinuousRunning << false << Event::TriggeredStart << false << false << "RB" << "F/4000/2/2";
-    QTest::newRow("triggered Stop while armed") << Setup::TriggeredArmed << false << Event::TriggeredStop << false << true << "RB" << "T/4100/2000/1";
-    QTest::newRow("triggered Stop while running") << Setup::ContinuousRunning << false << Event::TriggeredStop << true << false << "-B" << "F/4000/2/2";
-    QTest::newRow("continuous option while armed") << Setup::TriggeredArmed << true << Event::ChooseContinuous << false << false << "R-" << "F/4000/31/31";
-    QTest::newRow("continuous option while idle") << Setup::IdleTriggered << false << Event::ChooseContinuous << false << false << "--" << "F/4000/2/2";
-    QTest::newRow("triggered option while running") << Setup::ContinuousRunning << false << Event::ChooseTriggered << false << true << "RB" << "T/4000/2000/1";
-    QTest::newRow("triggered option while idle") << Setup::IdleContinuous << false << Event::ChooseTriggered << false << true << "--" << "T/4000/2000/1";
-    QTest::newRow("CPU saver while armed") << Setup::TriggeredArmed << false << Event::ToggleSaver << false << true << "R-" << "T/12000/4000/1";
-    QTest::newRow("CPU saver while triggered idle") << Setup::IdleTriggered << true << Event::ToggleSaver << false << true << "--" << "T/12000/4000/1";
-    QTest::newRow("CPU saver on while running") << Setup::ContinuousRunning << false << Event::ToggleSaver << false << false << "RB" << "F/4000/31/31";
-    QTest::newRow("CPU saver off while continuous idle") << Setup::IdleContinuous << true << Event::ToggleSaver << false << false << "RB" << "F/4000/2/2";
-    QTest::newRow("another port while running") << Setup::ContinuousRunning << false << Event::ChooseAnotherPort << false << false << "RB" << "F/4000/2/2";
-    QTest::newRow("another port while armed") << Setup::TriggeredArmed << false << Event::ChooseAnotherPort << false << true << "RB" << "T/4100/2000/1";
-    QTest::newRow("transient captured re-arms") << Setup::TriggeredArmed << false << Event::Overflow << true << true << "R-" << "T/4100/2000/1";
-    QTest::newRow("over-spin while running") << Setup::ContinuousRunning << true << Event::OverSpin << true << false << "-R" << "F/4000/31/31";
+    QTest::newRow("continuous Start, saver off") << Setup::IdleContinuous << false << Event::ContinuousStart << true << false << "GG" << "F/4000/2/2" << "start continuous 1";
+    QTest::newRow("continuous Start, saver on") << Setup::IdleContinuous << true << Event::ContinuousStart << true << false << "G-" << "F/4000/31/31" << "start continuous 1";
+    QTest::newRow("continuous Start while armed") << Setup::TriggeredArmed << false << Event::ContinuousStart << false << true << "R-" << "T/4100/2000/1" << stop;
+    QTest::newRow("continuous Stop while running") << Setup::ContinuousRunning << false << Event::ContinuousStop << false << false << "RB" << "F/4000/2/2" << stop;
+    QTest::newRow("continuous Stop while armed") << Setup::TriggeredArmed << false << Event::ContinuousStop << true << true << "--" << "T/4100/2000/1" << none;
+    QTest::newRow("triggered Start") << Setup::IdleTriggered << false << Event::TriggeredStart << true << true << "GB" << "T/4100/2000/1" << "start triggered 1";
+    QTest::newRow("triggered Start while running") << Setup::ContinuousRunning << false << Event::TriggeredStart << false << false << "RB" << "F/4000/2/2" << stop;
+    QTest::newRow("triggered Stop while armed") << Setup::TriggeredArmed << false << Event::TriggeredStop << false << true << "RB" << "T/4100/2000/1" << stop;
+    QTest::newRow("triggered Stop while running") << Setup::ContinuousRunning << false << Event::TriggeredStop << true << false << "-B" << "F/4000/2/2" << none;
+    QTest::newRow("continuous option while armed") << Setup::TriggeredArmed << true << Event::ChooseContinuous << false << false << "R-" << "F/4000/31/31" << stop;
+    QTest::newRow("continuous option while idle") << Setup::IdleTriggered << false << Event::ChooseContinuous << false << false << "--" << "F/4000/2/2" << none;
+    QTest::newRow("triggered option while running") << Setup::ContinuousRunning << false << Event::ChooseTriggered << false << true << "RB" << "T/4000/2000/1" << stop;
+    QTest::newRow("triggered option while idle") << Setup::IdleContinuous << false << Event::ChooseTriggered << false << true << "--" << "T/4000/2000/1" << none;
+    QTest::newRow("CPU saver while armed") << Setup::TriggeredArmed << false << Event::ToggleSaver << false << true << "R-" << "T/12000/4000/1" << stop;
+    QTest::newRow("CPU saver while triggered idle") << Setup::IdleTriggered << true << Event::ToggleSaver << false << true << "--" << "T/12000/4000/1" << none;
+    QTest::newRow("CPU saver on while running") << Setup::ContinuousRunning << false << Event::ToggleSaver << false << false << "RB" << "F/4000/31/31" << stop;
+    QTest::newRow("CPU saver off while continuous idle") << Setup::IdleContinuous << true << Event::ToggleSaver << false << false << "RB" << "F/4000/2/2" << none;
+    QTest::newRow("another port while running") << Setup::ContinuousRunning << false << Event::ChooseAnotherPort << false << false << "RB" << "F/4000/2/2" << stop;
+    QTest::newRow("another port while armed") << Setup::TriggeredArmed << false << Event::ChooseAnotherPort << false << true << "RB" << "T/4100/2000/1" << stop;
+    QTest::newRow("transient captured re-arms") << Setup::TriggeredArmed << false << Event::Overflow << true << true << "R-" << "T/4100/2000/1" << none;
+    QTest::newRow("over-spin while running") << Setup::ContinuousRunning << true << Event::OverSpin << true << false << "-R" << "F/4000/31/31" << none;
     // clang-format on
 }
 
@@ -112,6 +128,7 @@ void TestCaptureSession::eachEventLeadsToItsState()
     QFETCH(bool, triggered);
     QFETCH(QString, lamps);
     QFETCH(QString, profile);
+    QFETCH(QString, link);
 
     SessionRig rig(saver);
     CaptureSession &s = rig.session;
@@ -124,6 +141,7 @@ void TestCaptureSession::eachEventLeadsToItsState()
     QCOMPARE(
         s.serial().PortOpen(), setup == Setup::ContinuousRunning || setup == Setup::TriggeredArmed);
     rig.lamps = QStringLiteral("--");
+    rig.link.clear();
 
     switch (event) {
     case Event::ContinuousStart:
@@ -167,6 +185,7 @@ void TestCaptureSession::eachEventLeadsToItsState()
     QCOMPARE(s.isTriggered(), triggered);
     QCOMPARE(rig.lamps, lamps);
     QCOMPARE(rig.profile(), profile);
+    QCOMPARE(rig.link.join(QLatin1String(", ")), link);
 }
 
 void TestCaptureSession::continuousModeFindsItsFooting_data()
@@ -174,8 +193,8 @@ void TestCaptureSession::continuousModeFindsItsFooting_data()
     QTest::addColumn<QByteArray>("stream"); // fed in one piece
     QTest::addColumn<QList<int>>("shown"); // signed deviations shown, in order
     QTest::addColumn<bool>("overSpin");
-    // Where each shown sample's read began in the stream: the byte dropped to get back onto the
-    // pairs counts.
+    QTest::addColumn<int>("resyncs"); // bytes dropped to get back onto the pairs
+    // Where each shown sample's read began in the stream: the byte dropped counts.
     QTest::addColumn<QList<int>>("positions");
 
     const QByteArray pairs = QByteArray::fromHex("8005"
@@ -184,11 +203,11 @@ void TestCaptureSession::continuousModeFindsItsFooting_data()
                                                  "8100"
                                                  "8009");
     // clang-format off
-    QTest::newRow("on a pair") << pairs << QList<int> { 5, -5, 7, 0, 9 } << true << QList<int> { 0, 2, 4, 6, 8 };
-    QTest::newRow("picked up on a value byte") << pairs.mid(1) << QList<int> { 7, 0, 9 } << true << QList<int> { 3, 5, 7 };
-    QTest::newRow("a value byte lost mid-stream") << pairs.left(1) + pairs.mid(2) << QList<int> { 129, 0, 9 } << true << QList<int> { 0, 5, 7 };
-    QTest::newRow("a marker lost mid-stream") << pairs.left(2) + pairs.mid(3) << QList<int> { 5, 0, 9 } << true << QList<int> { 0, 5, 7 };
-    QTest::newRow("value bytes that look like nothing") << QByteArray::fromHex("05" "8001" "8002") << QList<int> { 2 } << false << QList<int> { 3 };
+    QTest::newRow("on a pair") << pairs << QList<int> { 5, -5, 7, 0, 9 } << true << 0 << QList<int> { 0, 2, 4, 6, 8 };
+    QTest::newRow("picked up on a value byte") << pairs.mid(1) << QList<int> { 7, 0, 9 } << true << 1 << QList<int> { 3, 5, 7 };
+    QTest::newRow("a value byte lost mid-stream") << pairs.left(1) + pairs.mid(2) << QList<int> { 129, 0, 9 } << true << 1 << QList<int> { 0, 5, 7 };
+    QTest::newRow("a marker lost mid-stream") << pairs.left(2) + pairs.mid(3) << QList<int> { 5, 0, 9 } << true << 1 << QList<int> { 0, 5, 7 };
+    QTest::newRow("value bytes that look like nothing") << QByteArray::fromHex("05" "8001" "8002") << QList<int> { 2 } << false << 1 << QList<int> { 3 };
     // clang-format on
 }
 
@@ -198,6 +217,7 @@ void TestCaptureSession::continuousModeFindsItsFooting()
     QFETCH(QList<int>, shown);
     QFETCH(bool, overSpin);
     QFETCH(QList<int>, positions);
+    QFETCH(int, resyncs);
 
     SessionRig rig(false);
     rig.session.selectContinuous();
@@ -207,6 +227,7 @@ void TestCaptureSession::continuousModeFindsItsFooting()
         rig.samples.clear();
         rig.lamps = QStringLiteral("--");
         rig.session.startContinuous(kPort);
+        rig.link.clear();
         if (byteByByte) {
             for (const char byte : stream)
                 rig.feed(QByteArray(1, byte));
@@ -223,6 +244,7 @@ void TestCaptureSession::continuousModeFindsItsFooting()
         QCOMPARE(values, shown);
         QCOMPARE(at, positions);
         QCOMPARE(rig.lamps.at(1) == QLatin1Char('R'), overSpin);
+        QCOMPARE(rig.link, QStringList(resyncs, QStringLiteral("resync")));
     }
     // Each Start opened the port anew: one run each.
     QCOMPARE(runs.size(), 2);
@@ -241,6 +263,25 @@ void TestCaptureSession::aStopFromACaptureListenerIsNotUndone()
     QVERIFY(!rig.session.serial().PortOpen());
     QCOMPARE(rig.ports.openings(kPort), openings);
     QCOMPARE(rig.lamps, QStringLiteral("RB"));
+}
+
+// The returning link is one Start like the user's, then said to be back; closing the program
+// stops it.
+void TestCaptureSession::aLinkThatComesBackIsStartedAgainAndSaidToBeBack()
+{
+    SessionRig rig(false);
+    rig.session.setReconnect(true);
+    rig.session.selectContinuous();
+    rig.session.startContinuous(kPort);
+    rig.link.clear();
+    rig.ports.next(kPort);
+    rig.ports.current(kPort)->pull();
+    QTRY_COMPARE(rig.link, QStringList({ "start continuous 1", "link back" }));
+    QVERIFY(!rig.session.isWaitingForDevice());
+
+    rig.session.closeLink();
+    QCOMPARE(rig.link.last(), QStringLiteral("stop"));
+    QVERIFY(!rig.session.serial().PortOpen());
 }
 
 // One object per capture, stamped as it comes in: everything that keeps or records it takes

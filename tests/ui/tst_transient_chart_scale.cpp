@@ -10,7 +10,6 @@ class TestTransientChartScale : public QObject
 private Q_SLOTS:
     void scaleCoversEveryCaptureFromItsTrigger_data();
     void scaleCoversEveryCaptureFromItsTrigger();
-    void pointsLeaveOutSamplesWithoutDeviation();
 };
 
 void TestTransientChartScale::scaleCoversEveryCaptureFromItsTrigger_data()
@@ -36,15 +35,6 @@ void TestTransientChartScale::scaleCoversEveryCaptureFromItsTrigger()
     const TransientChartScale scale = transientChartScale(samples);
     QCOMPARE(scale.minMs, firstSamples * 1000.0 / 5760);
     QCOMPARE(scale.maxMs, lastSamples * 1000.0 / 5760);
-}
-
-void TestTransientChartScale::pointsLeaveOutSamplesWithoutDeviation()
-{
-    const QList<TransientSample> samples = samplesOf(QStringLiteral("1 m 25 o -4"));
-    const QList<QPointF> points = transientChartPoints(samples);
-    const double t = 1000.0 / 5760;
-    QCOMPARE(points, (QList<QPointF> { QPointF(-2 * t, 1), QPointF(0, 25), QPointF(2 * t, -4) }));
-    QCOMPARE(transientOverSpinTimes(samples), QList<double> { t });
 }
 
 QTEST_APPLESS_MAIN(TestTransientChartScale)

@@ -2,15 +2,15 @@
 #include "ui/plot/plot_widget.h"
 
 #include "analysis/sample_series.h"
+#include "files/save_through.h"
 #include "ui/plot/plot_ticks.h"
 
-#include <QFileInfo>
 #include <QImageWriter>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QSaveFile>
+#include <QSvgGenerator>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -554,35 +554,42 @@ void PlotWidget::changeEvent(QEvent *event)
 
 bool PlotWidget::exportPng(const QString &path, QString *error)
 {
-    const auto fail = [&](const QString &why) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, why);
-        return false;
-    };
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("not an ordinary file"));
     const qreal ratio = devicePixelRatioF();
     QImage image(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull())
-        return fail(QStringLiteral("the picture is too large"));
-    image.setDevicePixelRatio(ratio);
-    {
+    if (!image.isNull()) {
+        image.setDevicePixelRatio(ratio);
         QPainter painter(&image);
         render(&painter, rect());
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        const QString why = writer.errorString();
-        file.cancelWriting();
-        return fail(why);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    const QString failure = saveThrough(path, [&image](QIODevice &file) {
+        if (image.isNull())
+            return QStringLiteral("the picture is too large");
+        QImageWriter writer(&file, "png");
+        return writer.write(image) ? QString() : writer.errorString();
+    });
+    if (error)
+        *error = failure;
+    return failure.isEmpty();
+}
+
+bool PlotWidget::exportSvg(const QString &path, const QString &title, QString *error)
+{
+    const QString failure = saveThrough(path, [&](QIODevice &file) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(size());
+        svg.setViewBox(rect());
+        svg.setTitle(title);
+        QPainter painter;
+        if (!painter.begin(&svg))
+            return QStringLiteral("cannot draw the picture");
+        render(&painter, rect());
+        painter.end();
+        return QString();
+    });
+    if (error)
+        *error = failure;
+    return failure.isEmpty();
 }
 
 // ---- mouse and keys ----

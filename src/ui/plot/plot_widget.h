@@ -103,6 +103,9 @@ public:
     // The chart at its on-screen size and pixel ratio. The file appears complete or not at all;
     // the error names it.
     bool exportPng(const QString &path, QString *error);
+    // The chart as an SVG picture of its on-screen size, each trace one path, with a view box;
+    // complete or not at all, as exportPng.
+    bool exportSvg(const QString &path, const QString &title, QString *error);
 
     QSize sizeHint() const override { return QSize(800, 420); }
     QSize minimumSizeHint() const override { return QSize(240, 160); }
