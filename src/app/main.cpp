@@ -143,7 +143,8 @@ int main(int argc, char *argv[])
     ModuleState state;
     QtUserPrompts prompts;
     Folap window(state, ports.factory(), ports, prompts,
-        { stored.readPort(), stored.readMinta(), stored.readReconnect() });
+        { stored.readPort(), stored.readMinta(), stored.readReconnect(), stored.readLiveSpanMs(),
+            stored.readLiveHistoryMinutes() });
     // Written as the window closes; a file that cannot be written is said, and the window still
     // closes.
     QObject::connect(
@@ -151,6 +152,7 @@ int main(int argc, char *argv[])
             stored.writePort(settings.portIndex);
             stored.writeMinta(settings.minta);
             stored.writeReconnect(settings.reconnect);
+            stored.writeLiveSpanMs(settings.liveSpanMs);
             const QString problem = stored.save();
             if (!problem.isEmpty())
                 complain(problem);
