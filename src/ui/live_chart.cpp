@@ -26,6 +26,16 @@ namespace {
 const QColor kStreamColor(0x1f, 0x4e, 0x9c);
 // Held samples wait for the clock's word at most this long between frames.
 constexpr int kSettleMs = 250;
+// The plot on every third frame of the 25 a second, and only once the newest sample has moved a
+// few pixels on (at 60 s, four times a second); the figures five times a second. A frame of the
+// plot costs about a millisecond, and the window must stay cheap at line rate.
+constexpr qint64 kPlotEveryNs = 3 * FrameClock::kFrameMilliseconds * 1'000'000ll;
+constexpr double kPlotStepPixels = 3;
+constexpr qint64 kFiguresEveryNs = 200'000'000;
+// The scroll bar moves in tenths of the span. As the history grows its thumb creeps: once a
+// second is enough for that, and its style draws it at some cost.
+constexpr int kScrollStepsPerSpan = 10;
+constexpr qint64 kScrollEveryNs = 1'000'000'000;
 
 void setTextIfChanged(QLabel *label, const QString &text)
 {
@@ -84,10 +94,24 @@ LiveChart::LiveChart(CaptureSession &session, UserPrompts &prompts, int spanMs, 
         spin->setSingleStep(kTransientSamplePeriodMs);
     m_ui->liveSplitter->setStretchFactor(0, 1);
     m_ui->liveCursorsGroup->hide();
+    // Read-outs of a fixed size change without laying the window out again.
+    const QFontMetrics metrics(font());
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (!label->objectName().endsWith(QLatin1String("Value")))
+            continue;
+        const bool wide = label->objectName() == QLatin1String("liveSamplesValue")
+            || label->parentWidget() == m_ui->liveCursorsGroup;
+        // Opaque, so that a change repaints the label alone and not the panel behind it.
+        label->setAutoFillBackground(true);
+        label->setFixedSize(metrics.horizontalAdvance(wide ? QStringLiteral("999999999.999 ms / 99")
+                                                           : QStringLiteral("-255.00 steps"))
+                + 4,
+            label->sizeHint().height());
+    }
 
     wireHandlers();
     m_settle.start(kSettleMs);
-    refresh();
+    refresh(Refresh::Now);
 }
 
 LiveChart::~LiveChart() = default;
@@ -100,7 +124,7 @@ int LiveChart::spanMs() const
 void LiveChart::wireHandlers()
 {
     connect(&m_session, &CaptureSession::liveSample, this, &LiveChart::onSample);
-    connect(&m_settle, &QTimer::timeout, this, &LiveChart::refresh);
+    connect(&m_settle, &QTimer::timeout, this, [this] { refresh(); });
     connect(m_ui->livePause, &QPushButton::clicked, this, &LiveChart::togglePause);
     auto *space = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(space, &QShortcut::activated, this, &LiveChart::togglePause);
@@ -108,11 +132,14 @@ void LiveChart::wireHandlers()
     connect(m_ui->liveCursors, &QCheckBox::toggled, this, &LiveChart::setCursorsShown);
     connect(m_ui->liveSpan, &QComboBox::currentIndexChanged, this, [this] {
         m_view.setSpanMs(spanMs());
-        refresh();
+        refresh(Refresh::Now);
     });
     connect(m_ui->livePlot, &PlotWidget::viewChangedByUser, this, &LiveChart::viewMovedByUser);
-    connect(m_ui->liveScroll, &QScrollBar::valueChanged, this,
-        [this](int ms) { viewMovedByUser(ms, ms + m_view.view().span()); });
+    connect(m_ui->liveScroll, &QScrollBar::valueChanged, this, [this](int step) {
+        const double span = m_view.view().span();
+        const double ms = step * span / kScrollStepsPerSpan;
+        viewMovedByUser(ms, ms + span);
+    });
 
     const auto moveCursor = [this](PlotWidget::Cursor which, double ms) {
         (which == PlotWidget::Cursor::A ? m_cursorA : m_cursorB) = ms;
@@ -140,28 +167,42 @@ void LiveChart::queueRefresh()
     if (m_refreshQueued)
         return;
     m_refreshQueued = true;
-    QMetaObject::invokeMethod(this, &LiveChart::refresh, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { refresh(); }, Qt::QueuedConnection);
 }
 
-void LiveChart::refresh()
+void LiveChart::refresh(Refresh kind)
 {
-    m_refreshQueued = false;
-    m_history.settle(m_clock.nsecsElapsed());
+    if (kind == Refresh::Frame)
+        m_refreshQueued = false;
+    const qint64 now = m_clock.nsecsElapsed();
+    m_history.settle(now);
     const SampleSeries &series = m_history.series();
     m_view.update(series.begin(), series.end());
     if (!isVisible())
         return;
-    showView();
-    updateStatistics();
-    if (m_ui->liveCursors->isChecked())
+    const double stepNs
+        = m_view.view().span() * 1e6 / std::max(1, m_ui->livePlot->width()) * kPlotStepPixels;
+    if (kind == Refresh::Now || now - m_plotShownNs >= std::max(double(kPlotEveryNs), stepNs)) {
+        m_plotShownNs = now;
+        showView();
+    }
+    if (kind == Refresh::Now || now - m_scrollShownNs >= kScrollEveryNs) {
+        m_scrollShownNs = now;
+        showScroll();
+    }
+    if (kind == Refresh::Now || now - m_figuresShownNs >= kFiguresEveryNs) {
+        m_figuresShownNs = now;
+        updateStatistics();
         updateCursors();
-    updateStatus();
+        updateStatus();
+    }
 }
 
 void LiveChart::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    refresh();
+    refresh(Refresh::Now);
 }
 
 void LiveChart::showView()
@@ -174,16 +215,21 @@ void LiveChart::showView()
     if (plot->timeMin() != view.min || plot->timeMax() != view.max)
         plot->setTimeRange(view.min, view.max);
 
+    m_ui->livePause->setText(m_view.isLive() ? QStringLiteral("Pause") : QStringLiteral("Live"));
+}
+
+void LiveChart::showScroll()
+{
+    const LiveView::Range full = m_view.full();
+    const LiveView::Range view = m_view.view();
     QScrollBar *scroll = m_ui->liveScroll;
     const QSignalBlocker quiet(scroll);
-    const int span = std::max(1, int(std::lround(view.span())));
-    scroll->setRange(int(std::floor(full.min)),
-        std::max(int(std::floor(full.min)), int(std::ceil(full.max)) - span));
-    scroll->setPageStep(span);
-    scroll->setSingleStep(std::max(1, span / 10));
-    scroll->setValue(int(std::lround(view.min)));
-
-    m_ui->livePause->setText(m_view.isLive() ? QStringLiteral("Pause") : QStringLiteral("Live"));
+    const double step = view.span() / kScrollStepsPerSpan;
+    const int first = int(std::floor(full.min / step));
+    scroll->setRange(first, std::max(first, int(std::ceil(full.max / step)) - kScrollStepsPerSpan));
+    scroll->setPageStep(kScrollStepsPerSpan);
+    scroll->setSingleStep(1);
+    scroll->setValue(int(std::lround(view.min / step)));
 }
 
 void LiveChart::updateStatistics()
@@ -228,13 +274,13 @@ void LiveChart::togglePause()
         m_view.pause();
     else
         m_view.goLive();
-    refresh();
+    refresh(Refresh::Now);
 }
 
 void LiveChart::viewMovedByUser(double minMs, double maxMs)
 {
     m_view.moveTo({ minMs, maxMs });
-    refresh();
+    refresh(Refresh::Now);
 }
 
 // ---- Cursors ----

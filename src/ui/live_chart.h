@@ -54,9 +54,13 @@ private:
     void wireHandlers();
     void onSample(const LiveSample &sample);
     void queueRefresh();
-    // Everything shown follows the history and the view; at most once a frame.
-    void refresh();
+    // Frame: the stream moved on, and the chart follows it at most once a frame, the plot every
+    // other frame and the figures five times a second, which is as fast as anyone reads them.
+    // Now: the user changed what is shown.
+    enum class Refresh { Frame, Now };
+    void refresh(Refresh kind = Refresh::Frame);
     void showView();
+    void showScroll();
     void updateStatistics();
     void updateCursors();
     void updateStatus();
@@ -73,6 +77,9 @@ private:
     PaintThrottle m_throttle;
     QTimer m_settle;
     bool m_refreshQueued = false;
+    qint64 m_plotShownNs = 0;
+    qint64 m_scrollShownNs = 0;
+    qint64 m_figuresShownNs = 0;
     double m_cursorA = 0;
     double m_cursorB = 0;
     std::optional<CursorStatistics> m_cursorStatistics;
