@@ -1,9 +1,11 @@
 // The plot component: a frame of the live chart at its longest span and at a short one, the
-// analysis chart with a capture and eight references, and the sample series' append and
-// statistics. Frames are drawn by render() into a 1000 x 420 image, background and all, as when
-// the live chart scrolls; on a paused chart the screen reuses its background.
+// analysis chart with a capture and eight references, the sample series' append and statistics,
+// and a second of the stream into the live chart's history. Frames are drawn by render() into a
+// 1000 x 420 image, background and all, as when the live chart scrolls; on a paused chart the
+// screen reuses its background.
 #include "bench_harness.h"
 
+#include "analysis/live_history.h"
 #include "analysis/sample_series.h"
 #include "ui/plot/plot_widget.h"
 
@@ -160,4 +162,30 @@ VELMORA_BENCHMARK(plotSeriesStatsOverSixtySeconds)
     const SampleSeries series = liveSeries(70);
     const qint64 from = series.end() - 60ll * kTransientSampleRateHz + 17;
     run.measure([&] { bench::keep(series.stats(from, series.end() - 5)); });
+}
+
+// What the live chart's recording costs the receive path: a second of samples handed over one by
+// one at their place in the stream, into a full ten-minute history.
+VELMORA_BENCHMARK(liveHistoryOfOneSecond)
+{
+    LiveHistory history(10, 0);
+    std::vector<LiveSample> second(kTransientSampleRateHz);
+    for (qint64 i = 0; i < qint64(second.size()); ++i)
+        second[size_t(i)].value = SampleValue::valid(streamCode(i + 1) % 256);
+    qint64 index = 0;
+    const auto feed = [&] {
+        for (LiveSample &sample : second) {
+            sample.at.byte = quint64(2 * index);
+            // Handled a millisecond after it was sent, as a port delivers it.
+            history.add(
+                sample, std::llround(double(index) * 1e9 / kTransientSampleRateHz) + 1'000'000);
+            ++index;
+        }
+    };
+    while (history.series().end() < kTenMinutes)
+        feed();
+    run.measure([&] {
+        feed();
+        bench::keep(history);
+    });
 }

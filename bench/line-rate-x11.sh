@@ -18,6 +18,7 @@
 #   RSS      peak resident set (VmHWM) at the end of a run, the largest of the runs
 #   shown    pairs the monitor showed (its --stats-every count) against pairs the drive wrote,
 #            over whole runs, summed over the runs
+#   chart    samples the live chart took in (chart= of the same line), with the chart open
 #   launch   start to exit of `velmora-monitor --screenshot FILE` on the same X server: the
 #            window built, shown, drawn once and saved as a PNG (median of 5)
 #
@@ -30,7 +31,12 @@ usage() {
 usage: bench/line-rate-x11.sh [options] [MONITOR]
 
   MONITOR            the monitor binary to measure (default: build/velmora-monitor)
-  --baseline OTHER   measure OTHER too, in the same run, and print before/after
+  --baseline OTHER   measure OTHER too, in the same run, and print before/after; OTHER may be
+                     MONITOR itself, to compare two ways of running it (--monitor-args)
+  --monitor-args "ARGS"   more arguments for MONITOR (not for the baseline)
+  --baseline-args "ARGS"  more arguments for the baseline
+  --live-chart       open the live chart in MONITOR's runs (--monitor-args --live-chart)
+  --live-span MS     the live chart's span in the runs' settings (LiveSpanMs, default 2000)
   --sizes "16 64 184"  write sizes in bytes (even)
   --runs N           runs per size and binary (default 3)
   --seconds S        measured window of a run (default 30)
@@ -55,11 +61,18 @@ warmup=5
 drive=""
 perf_dir=""
 keep=""
+monitor_args=""
+baseline_args=""
+live_span=2000
 launches=5
 
 while [ $# -gt 0 ]; do
     case "$1" in
     --baseline) baseline=$2; shift 2 ;;
+    --monitor-args) monitor_args="$monitor_args $2"; shift 2 ;;
+    --baseline-args) baseline_args="$baseline_args $2"; shift 2 ;;
+    --live-chart) monitor_args="$monitor_args --live-chart"; shift ;;
+    --live-span) live_span=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --seconds) seconds=$2; shift 2 ;;
@@ -133,10 +146,14 @@ settings_for() {
     local app
     app=$(basename "$bin")
     mkdir -p "$config/$app"
-    printf '[Setup]\nPort=" 0"\nMinta=" 2"\n' >"$config/$app/$app.ini"
+    printf '[Setup]\nPort=" 0"\nMinta=" 2"\n[Options]\nLiveSpanMs=%s\n' "$live_span" \
+        >"$config/$app/$app.ini"
 }
 last_shown() {
     sed -n 's/.*stats samples=\([0-9]*\).*/\1/p' "$1" | tail -1
+}
+last_chart() {
+    sed -n 's/.*stats samples=.* chart=\([0-9]*\).*/\1/p' "$1" | tail -1
 }
 wait_for() { # seconds condition...
     local limit=$1
@@ -150,10 +167,10 @@ wait_for() { # seconds condition...
 has_line() { [ -s "$1" ]; }
 streaming() { [ "$(last_shown "$1")" ] && [ "$(last_shown "$1")" -gt 0 ]; }
 
-# One run: sets run_result to "cpu% x% switches/s rss_kB shown sent reads/s writes/s".
+# One run: sets run_result to "cpu% x% switches/s rss_kB shown sent reads/s writes/s chart".
 run_result=""
 run_once() {
-    local bin=$1 size=$2 label=$3
+    local bin=$1 size=$2 label=$3 args=$4
     local dir
     dir=$(mktemp -d "$work/run.XXXXXX")
     settings_for "$bin" "$dir/config"
@@ -165,7 +182,7 @@ run_once() {
     local pty
     pty=$(head -1 "$dir/drive.out")
     DISPLAY=$display XDG_CONFIG_HOME=$dir/config QT_QPA_PLATFORM=xcb \
-        "$bin" --start continuous --port "1=$pty" --stats-every 1 \
+        "$bin" --start continuous --port "1=$pty" --stats-every 1 $args \
         >"$dir/monitor.out" 2>"$dir/monitor.err" &
     local mon=$!
     pids+=("$mon")
@@ -197,8 +214,9 @@ run_once() {
         [ "$latest" = "$shown" ] && break
         shown=$latest
     done
-    local rss
+    local rss chart
     rss=$(awk '/^VmHWM/ { print $2 }' "/proc/$mon/status")
+    chart=$(last_chart "$dir/monitor.out")
     kill "$mon"
     wait "$mon" 2>/dev/null || true
     local sent
@@ -211,11 +229,11 @@ run_once() {
     fi
     run_result=$(awk -v c0="$c0" -v c1="$c1" -v x0="$x0" -v x1="$x1" -v v0="$v0" -v v1="$v1" \
         -v t0="$t0" -v t1="$t1" -v hz="$ticks" -v rss="$rss" -v shown="$shown" -v sent="$sent" \
-        -v io0="$io0" -v io1="$io1" \
+        -v io0="$io0" -v io1="$io1" -v chart="${chart:-0}" \
         'BEGIN { w = t1 - t0; split(io0, a, " "); split(io1, b, " ")
-                 printf "%.3f %.3f %.1f %d %d %d %.1f %.1f\n", 100 * (c1 - c0) / hz / w,
+                 printf "%.3f %.3f %.1f %d %d %d %.1f %.1f %d\n", 100 * (c1 - c0) / hz / w,
                  100 * (x1 - x0) / hz / w, (v1 - v0) / w, rss, shown, sent,
-                 (b[1] - a[1]) / w, (b[2] - a[2]) / w }')
+                 (b[1] - a[1]) / w, (b[2] - a[2]) / w, chart }')
 }
 
 # Start to exit of a screenshot run, in seconds.
@@ -241,19 +259,23 @@ spread() {
 
 binaries=()
 labels=()
+arguments=()
 if [ -n "$baseline" ]; then
     binaries+=("$baseline")
     labels+=(before)
+    arguments+=("$baseline_args")
     binaries+=("$monitor")
     labels+=(after)
+    arguments+=("$monitor_args")
 else
     binaries+=("$monitor")
     labels+=(monitor)
+    arguments+=("$monitor_args")
 fi
 
 echo "# $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores, X server $display" >&2
 for i in "${!binaries[@]}"; do
-    echo "# ${labels[$i]}: ${binaries[$i]}" >&2
+    echo "# ${labels[$i]}: ${binaries[$i]}${arguments[$i]}" >&2
 done
 
 if [ -n "$perf_dir" ]; then
@@ -261,7 +283,7 @@ if [ -n "$perf_dir" ]; then
     size=${sizes%% *}
     for i in "${!binaries[@]}"; do
         label="${labels[$i]}-$size"
-        run_once "${binaries[$i]}" "$size" "$label"
+        run_once "${binaries[$i]}" "$size" "$label" "${arguments[$i]}"
         data="$perf_dir/perf-$label.data"
         perf report -i "$data" --no-children -g none --sort dso --stdio 2>/dev/null \
             | awk '/%/ && !/^#/' >"$perf_dir/self-by-library-$label.txt"
@@ -285,9 +307,9 @@ for size in $sizes; do
     for run in $(seq "$runs"); do
         for i in "${!binaries[@]}"; do
             load=$(cut -d' ' -f1-3 /proc/loadavg)
-            run_once "${binaries[$i]}" "$size" "${labels[$i]}-$size-$run"
+            run_once "${binaries[$i]}" "$size" "${labels[$i]}-$size-$run" "${arguments[$i]}"
             echo "$size ${labels[$i]} $run_result" >>"$results"
-            echo "# $size B ${labels[$i]} run $run: cpu% x% switches/s rss_kB shown sent reads/s writes/s = $run_result (load $load)" >&2
+            echo "# $size B ${labels[$i]} run $run: cpu% x% switches/s rss_kB shown sent reads/s writes/s chart = $run_result (load $load)" >&2
         done
     done
 done
@@ -303,8 +325,8 @@ done
 echo
 echo "Continuous mode, CPU saver off, 11 520 bytes/s on a pty, Xvfb; $runs × ${seconds} s per row after ${warmup} s of warm-up."
 echo
-echo "| Writes | Build | CPU % of a core, median (range) | X server % | Voluntary switches/s | Reads/s, writes/s | Peak RSS MB | Pairs shown / sent |"
-echo "|---|---|---|---|---|---|---|---|"
+echo "| Writes | Build | CPU % of a core, median (range) | X server % | Voluntary switches/s | Reads/s, writes/s | Peak RSS MB | Pairs shown / sent | Chart samples / sent |"
+echo "|---|---|---|---|---|---|---|---|---|"
 for size in $sizes; do
     for label in "${labels[@]}"; do
         rows=$(awk -v s="$size" -v l="$label" '$1 == s && $2 == l' "$results")
@@ -314,7 +336,8 @@ for size in $sizes; do
         calls=$(echo "$rows" | awk '{ r += $9; w += $10 } END { printf "%.0f, %.0f", r / NR, w / NR }')
         rss=$(echo "$rows" | awk '$6 > m { m = $6 } END { printf "%.1f", m / 1024 }')
         pairs=$(echo "$rows" | awk '{ a += $7; b += $8 } END { printf "%d / %d", a, b }')
-        echo "| $size B | $label | $cpu | $xcpu | $sw | $calls | $rss | $pairs |"
+        chart=$(echo "$rows" | awk '{ a += $11; b += $8 } END { printf "%d / %d", a, b }')
+        echo "| $size B | $label | $cpu | $xcpu | $sw | $calls | $rss | $pairs | $chart |"
     done
 done
 echo

@@ -8,6 +8,8 @@
 #   docs/screenshots/analysis.png      the transient analysis window: a capture, a reference and
 #                                      the two cursors
 #   docs/screenshots/report.png        the page of its PDF report, as pdftoppm draws it
+#   docs/screenshots/live.png          the live chart after five seconds of the continuous stream,
+#                                      with its cursors
 # The monitor runs on settings of its own in a temporary folder, so the user's are left alone.
 # VELMORA_BUILD_DIR chooses the build directory (default: build, as run.sh uses).
 set -euo pipefail
@@ -53,6 +55,8 @@ shoot "" --screenshot-calculator "$out/calculator.png"
 # The first capture becomes the reference; the second is shown beside it.
 shoot "" --demo --screenshot-analysis "$out/analysis.png" --report-analysis "$scratch/report.pdf"
 pdftoppm -png -r 80 -singlefile "$scratch/report.pdf" "$out/report"
+# The simulated drive in continuous mode with the CPU saver off, whatever the settings say.
+shoot "" --screenshot-live "$out/live.png"
 
 ls -l "$out"/main-window.png "$out"/continuous.png "$out"/triggered.png "$out"/calculator.png \
-    "$out"/analysis.png "$out"/report.png
+    "$out"/analysis.png "$out"/report.png "$out"/live.png

@@ -59,9 +59,9 @@ QString decimalText(double value, int decimals)
     return scaledText(std::llround(scaled), decimals);
 }
 
-QString timeMsText(int sampleDelta)
+QString timeMsText(qint64 sampleDelta)
 {
-    return decimalText(qint64(sampleDelta) * 1000, kTransientSampleRateHz, 3);
+    return decimalText(sampleDelta * 1000, kTransientSampleRateHz, 3);
 }
 
 QString stepsText(int deviation)

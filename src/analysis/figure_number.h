@@ -16,7 +16,7 @@ QString decimalText(qint64 numerator, qint64 denominator, int decimals);
 // Empty for a value that is not finite or too large to round.
 QString decimalText(double value, int decimals);
 // The time of sampleDelta samples in ms, to 0.001 ms: "-22.222".
-QString timeMsText(int sampleDelta);
+QString timeMsText(qint64 sampleDelta);
 // "+143 steps", "-37 steps", "0 steps".
 QString stepsText(int deviation);
 

@@ -122,17 +122,8 @@ void SampleSeries::append(qint16 code)
     const qint64 block = m_end / kBlockSamples;
     const int offset = int(m_end % kBlockSamples);
     const qsizetype slot = slotOf(block);
-    if (offset == 0) {
-        const Block empty { qint16(kNoMin), qint16(kNoMax), 0, 0, 0, 0, 0 };
-        if (qsizetype(m_blocks.size()) == slot) {
-            m_blocks.push_back(empty);
-            m_samples.resize(m_samples.size() + kBlockSamples);
-        } else {
-            m_blocks[size_t(slot)] = empty;
-        }
-    }
+    Block &b = offset == 0 ? openBlock(block) : m_blocks[size_t(slot)];
     m_samples[size_t(slot * kBlockSamples + offset)] = code;
-    Block &b = m_blocks[size_t(slot)];
     if (code == kMissing) {
         ++b.missing;
     } else if (code == kOverSpin) {
@@ -145,6 +136,43 @@ void SampleSeries::append(qint16 code)
         b.sumOfSquares += quint32(code * code);
     }
     ++m_end;
+}
+
+SampleSeries::Block &SampleSeries::openBlock(qint64 block)
+{
+    const qsizetype slot = slotOf(block);
+    if (qsizetype(m_blocks.size()) <= slot) {
+        // A ring's slots come into use in order, unless a long gap skipped ahead: then the ring
+        // is filled up to the slot.
+        m_blocks.resize(size_t(slot + 1));
+        m_samples.resize(m_blocks.size() * kBlockSamples);
+    }
+    Block &b = m_blocks[size_t(slot)];
+    b = Block { qint16(kNoMin), qint16(kNoMax), 0, 0, 0, 0, 0 };
+    return b;
+}
+
+void SampleSeries::appendMissing(qint64 count)
+{
+    while (count > 0 && m_end % kBlockSamples != 0) {
+        append(kMissing);
+        --count;
+    }
+    qint64 blocks = count / kBlockSamples;
+    // Of a gap longer than the ring, only the last whole ring's worth of blocks would be kept.
+    if (m_slots > 0 && blocks > m_slots) {
+        m_end += (blocks - m_slots) * kBlockSamples;
+        blocks = m_slots;
+    }
+    for (qint64 i = 0; i < blocks; ++i) {
+        const qint64 block = m_end / kBlockSamples;
+        Block &b = openBlock(block);
+        b.missing = kBlockSamples;
+        std::fill_n(m_samples.begin() + slotOf(block) * kBlockSamples, kBlockSamples, kMissing);
+        m_end += kBlockSamples;
+    }
+    for (count %= kBlockSamples; count > 0; --count)
+        append(kMissing);
 }
 
 void SampleSeries::clear()

@@ -53,6 +53,9 @@ public:
     // sums stay exact.
     void append(qint16 code);
     void append(const TransientSample &sample) { append(codeOf(sample)); }
+    // count missing samples, whole blocks at a time; a ring skips what it would not keep, so a gap
+    // of any length costs at most one pass over the ring.
+    void appendMissing(qint64 count);
     void clear();
 
     qint64 capacity() const { return m_capacity; }
@@ -82,6 +85,8 @@ public:
     static_assert(sizeof(Block) == 16);
 
 private:
+    // Starts block `block` at m_end, allocating its slot on first use.
+    Block &openBlock(qint64 block);
     // Where a block's samples start in m_samples.
     qsizetype slotOf(qint64 block) const
     {

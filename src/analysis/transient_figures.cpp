@@ -158,51 +158,76 @@ std::optional<int> transientTrigger(const QList<TransientSample> &samples)
 CursorStatistics cursorStatistics(
     const QList<TransientSample> &samples, int timeOrigin, double tAms, double tBms)
 {
+    return cursorStatistics(SampleSeries::fromSamples(samples), timeOrigin, tAms, tBms);
+}
+
+CursorStatistics cursorStatistics(
+    const SampleSeries &series, qint64 timeOrigin, double tAms, double tBms)
+{
     CursorStatistics c;
     c.timeOrigin = timeOrigin;
-    if (samples.isEmpty())
+    if (series.isEmpty())
         return c;
-    const qsizetype last = samples.size() - 1;
+    const qint64 first = series.begin();
+    const qint64 last = series.end() - 1;
     const auto snap = [&](double t) {
-        const double at = timeOrigin + t / kTransientSamplePeriodMs;
-        if (!(at > 0)) // NaN included
-            return qsizetype(0);
-        return at >= double(last) ? last : qsizetype(std::llround(at));
+        const double at = double(timeOrigin) + t / kTransientSamplePeriodMs;
+        if (!(at > double(first))) // NaN included
+            return first;
+        return at >= double(last) ? last : qint64(std::llround(at));
     };
-    const qsizetype a = snap(tAms);
-    const qsizetype b = snap(tBms);
-    const TransientSample &sa = samples.at(a);
-    const TransientSample &sb = samples.at(b);
-    c.indexA = sa.index;
-    c.indexB = sb.index;
-    c.tAms = transientTimeMs(c.indexA, timeOrigin);
-    c.tBms = transientTimeMs(c.indexB, timeOrigin);
-    c.deltaTms = transientTimeMs(c.indexB, c.indexA);
+    c.indexA = snap(tAms);
+    c.indexB = snap(tBms);
+    const auto ms = [](qint64 samples) { return double(samples) * kTransientSamplePeriodMs; };
+    c.tAms = ms(c.indexA - timeOrigin);
+    c.tBms = ms(c.indexB - timeOrigin);
+    c.deltaTms = ms(c.indexB - c.indexA);
     if (c.indexA != c.indexB)
         c.inverseDeltaTHz = 1000.0 / std::abs(c.deltaTms);
-    if (sa.isValid())
-        c.eA = sa.deviation;
-    if (sb.isValid())
-        c.eB = sb.deviation;
+    const auto deviation = [&](qint64 index) -> std::optional<int> {
+        const qint16 code = series.at(index);
+        if (code == SampleSeries::kMissing || code == SampleSeries::kOverSpin)
+            return std::nullopt;
+        return code;
+    };
+    c.eA = deviation(c.indexA);
+    c.eB = deviation(c.indexB);
     if (c.eA && c.eB)
         c.deltaE = *c.eB - *c.eA;
-    for (qsizetype i = std::min(a, b); i <= std::max(a, b); ++i) {
-        const TransientSample &s = samples.at(i);
-        if (!s.isValid())
-            continue;
-        c.moments.add(s.deviation);
-        c.min = c.min ? std::min(*c.min, s.deviation) : s.deviation;
-        c.max = c.max ? std::max(*c.max, s.deviation) : s.deviation;
-    }
+    const RangeStats between
+        = series.stats(std::min(c.indexA, c.indexB), std::max(c.indexA, c.indexB) + 1);
+    c.min = between.min;
+    c.max = between.max;
+    c.moments.count = between.valid;
+    c.moments.sum = between.sum;
+    c.moments.sumOfSquares = between.sumOfSquares;
     c.meanSteps = c.moments.mean();
     c.rmsSteps = c.moments.rms();
     return c;
 }
 
+namespace {
+
+QString meanText(qint64 sum, qint64 count)
+{
+    return count > 0 ? decimalText(sum, count, 2) + QStringLiteral(" steps") : noFigureText();
+}
+
+QString rmsText(const std::optional<double> &rms)
+{
+    return rms ? decimalText(*rms, 2) + QStringLiteral(" steps") : noFigureText();
+}
+
+QString stepsOrNone(const std::optional<int> &e)
+{
+    return e ? stepsText(*e) : noFigureText();
+}
+
+} // namespace
+
 CursorTexts cursorTexts(const CursorStatistics &c)
 {
-    const auto steps
-        = [](const std::optional<int> &e) { return e ? stepsText(*e) : noFigureText(); };
+    const auto steps = stepsOrNone;
     CursorTexts t;
     t.tA = timeMsText(c.indexA - c.timeOrigin) + QStringLiteral(" ms");
     t.tB = timeMsText(c.indexB - c.timeOrigin) + QStringLiteral(" ms");
@@ -216,9 +241,22 @@ CursorTexts cursorTexts(const CursorStatistics &c)
     t.deltaE = steps(c.deltaE);
     t.min = steps(c.min);
     t.max = steps(c.max);
-    t.mean = c.moments.count > 0
-        ? decimalText(c.moments.sum, c.moments.count, 2) + QStringLiteral(" steps")
+    t.mean = meanText(c.moments.sum, c.moments.count);
+    t.rms = rmsText(c.rmsSteps);
+    return t;
+}
+
+RangeTexts rangeTexts(const RangeStats &stats)
+{
+    RangeTexts t;
+    t.mean = meanText(stats.sum, stats.valid);
+    t.rms = rmsText(stats.rms());
+    t.min = stepsOrNone(stats.min);
+    t.max = stepsOrNone(stats.max);
+    t.peakToPeak = stats.min && stats.max
+        ? QString::number(*stats.max - *stats.min) + QStringLiteral(" steps")
         : noFigureText();
-    t.rms = c.rmsSteps ? decimalText(*c.rmsSteps, 2) + QStringLiteral(" steps") : noFigureText();
+    t.overSpin = QString::number(stats.overSpin);
+    t.samples = QStringLiteral("%1 / %2").arg(stats.valid).arg(stats.missing);
     return t;
 }

@@ -24,6 +24,7 @@
 //   mean, RMS   of e; none without valid samples.
 #pragma once
 
+#include "analysis/sample_series.h"
 #include "capture/transient_samples.h"
 
 #include <QList>
@@ -46,7 +47,7 @@ struct TransientPoint
 // Count, sum and sum of squares of a run of valid deviations.
 struct SampleMoments
 {
-    int count = 0;
+    qint64 count = 0;
     qint64 sum = 0;
     qint64 sumOfSquares = 0;
 
@@ -100,9 +101,9 @@ inline int transientTimeOrigin(std::optional<int> triggerIndex)
 // ends included, whichever of the two is left.
 struct CursorStatistics
 {
-    int timeOrigin = 0;
-    int indexA = 0;
-    int indexB = 0;
+    qint64 timeOrigin = 0;
+    qint64 indexA = 0;
+    qint64 indexB = 0;
     double tAms = 0;
     double tBms = 0;
     double deltaTms = 0; // tB - tA
@@ -119,6 +120,9 @@ struct CursorStatistics
 
 CursorStatistics cursorStatistics(
     const QList<TransientSample> &samples, int timeOrigin, double tAms, double tBms);
+// The same over what a series keeps, times counted from sample timeOrigin.
+CursorStatistics cursorStatistics(
+    const SampleSeries &series, qint64 timeOrigin, double tAms, double tBms);
 
 struct CursorTexts
 {
@@ -136,3 +140,17 @@ struct CursorTexts
 };
 
 CursorTexts cursorTexts(const CursorStatistics &statistics);
+
+// The statistics of a stretch of samples as the live chart shows them.
+struct RangeTexts
+{
+    QString mean; // "1.23 steps"
+    QString rms;
+    QString min; // "+37 steps"
+    QString max;
+    QString peakToPeak; // "74 steps": a size, so no sign
+    QString overSpin; // "3"
+    QString samples; // "11520 / 0": valid, then missing
+};
+
+RangeTexts rangeTexts(const RangeStats &stats);

@@ -35,6 +35,14 @@ struct MonitorCommandLine
         QStringLiteral("As --screenshot-analysis, but write the analysis window's one-page PDF "
                        "report (the second capture compared with the first) and exit."),
         QStringLiteral("FILE") };
+    const QCommandLineOption liveScreenshot { QStringLiteral("screenshot-live"),
+        QStringLiteral("Run the simulated drive (as --demo) in continuous mode with the CPU saver "
+                       "off for this run, open the live chart, render it after a few seconds, "
+                       "save it as a PNG file and exit."),
+        QStringLiteral("FILE") };
+    const QCommandLineOption liveChart { QStringLiteral("live-chart"),
+        QStringLiteral("Open the live chart (Tools > Live chart...) at start-up; its recording "
+                       "of the continuous stream starts with it.") };
     const QCommandLineOption port { QStringLiteral("port"),
         QStringLiteral("Use DEVICE for port number N (1..255); may be repeated. DEVICE is a "
                        "device path, or 'sim' for the built-in simulated drive."),
@@ -67,8 +75,9 @@ struct MonitorCommandLine
                        "be written."),
         QStringLiteral("DIR") };
     const QCommandLineOption statsEvery { QStringLiteral("stats-every"),
-        QStringLiteral("Print the live samples shown and the transients drawn so far on stdout "
-                       "this often (for long unattended runs)."),
+        QStringLiteral("Print the live samples shown, the transients drawn and the samples the "
+                       "live chart took in so far on stdout this often (for long unattended "
+                       "runs)."),
         QStringLiteral("SECONDS") };
 
     MonitorCommandLine()
@@ -76,7 +85,8 @@ struct MonitorCommandLine
         parser.setApplicationDescription(QStringLiteral("Velmora Servo Monitor"));
         parser.addOptions(
             { help, version, screenshot, calculatorScreenshot, analysisScreenshot, analysisReport,
-                port, demo, listPorts, start, after, afterCapture, record, statsEvery });
+                liveScreenshot, port, demo, listPorts, start, liveChart, after, afterCapture,
+                record, statsEvery });
     }
 };
 
@@ -107,7 +117,8 @@ AppOptions AppOptions::parse(const QStringList &args)
     for (const auto &[option, file] : { std::pair { &line.screenshot, &options.screenshotFile },
              std::pair { &line.calculatorScreenshot, &options.calculatorScreenshotFile },
              std::pair { &line.analysisScreenshot, &options.analysisScreenshotFile },
-             std::pair { &line.analysisReport, &options.analysisReportFile } }) {
+             std::pair { &line.analysisReport, &options.analysisReportFile },
+             std::pair { &line.liveScreenshot, &options.liveScreenshotFile } }) {
         *file = parser.value(*option);
         if (parser.isSet(*option) && file->isEmpty()) {
             options.error
@@ -118,6 +129,7 @@ AppOptions AppOptions::parse(const QStringList &args)
     // Checked against the port map, which knows what a device may be.
     options.portOptions = parser.values(line.port);
     options.demo = parser.isSet(line.demo);
+    options.liveChart = parser.isSet(line.liveChart);
     options.listPorts = parser.isSet(line.listPorts);
 
     if (parser.isSet(line.start)) {
@@ -166,6 +178,16 @@ AppOptions AppOptions::parse(const QStringList &args)
         }
         options.start = StartMode::Triggered;
     }
+    // The live chart is drawn from the simulated drive's continuous stream.
+    if (!options.liveScreenshotFile.isEmpty()) {
+        if (options.start == StartMode::Triggered || options.analysisWanted()) {
+            options.error = QStringLiteral("--screenshot-live shows the continuous mode");
+            return options;
+        }
+        options.start = StartMode::Continuous;
+        options.demo = true;
+        options.liveChart = true;
+    }
     options.screenshotAfterCapture = parser.isSet(line.afterCapture);
     if ((parser.isSet(line.after) || options.screenshotAfterCapture)
         && options.screenshotFile.isEmpty()) {
@@ -190,6 +212,7 @@ AppOptions::Platform AppOptions::platformFor(bool hasDisplay, bool platformChose
     if (hasDisplay || platformChosen)
         return Platform::AsIs;
     return screenshotFile.isEmpty() && calculatorScreenshotFile.isEmpty() && !analysisWanted()
+            && liveScreenshotFile.isEmpty()
         ? Platform::NoDisplay
         : Platform::Offscreen;
 }

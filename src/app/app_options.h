@@ -1,7 +1,7 @@
-// The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --record DIR,
-// --screenshot FILE with its timing, --screenshot-calculator FILE, --screenshot-analysis FILE,
-// --list-ports, --help and --version, and whether the program can run at all where no display
-// is available.
+// The monitor's command line: repeatable --port N=DEVICE, --demo, --start MODE, --live-chart,
+// --record DIR, --screenshot FILE with its timing, --screenshot-calculator FILE,
+// --screenshot-analysis FILE, --screenshot-live FILE, --list-ports, --help and --version, and
+// whether the program can run at all where no display is available.
 #pragma once
 
 #include <QString>
@@ -21,12 +21,16 @@ struct AppOptions
     {
         return !analysisScreenshotFile.isEmpty() || !analysisReportFile.isEmpty();
     }
+    // The live chart after a few seconds of the simulated drive in continuous mode; empty: none.
+    QString liveScreenshotFile;
+    bool liveChart = false; // open the live chart at start-up
     int screenshotAfterMs = 0; // how long to let the window run before the screenshot
     bool screenshotAfterCapture = false; // take it once the first transient has been drawn
     QStringList portOptions; // the N=DEVICE texts, in the order given
     bool demo = false; // the built-in simulated drive on Comm 1, for this run only
     StartMode start = StartMode::None; // press this mode's Start once start-up is done
-    int statsEverySeconds = 0; // print the samples shown and captures drawn this often; 0: never
+    // print the samples shown, captures drawn and samples the live chart took this often; 0: never
+    int statsEverySeconds = 0;
     QString recordFolder; // every capture is also written here; empty: nowhere
     QString error; // set when the arguments cannot be used
     bool helpRequested = false;

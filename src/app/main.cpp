@@ -2,6 +2,7 @@
 // settings and the main window.
 #include "app/analysis_screenshot.h"
 #include "app/app_options.h"
+#include "app/live_screenshot.h"
 #include "core/app_version.h"
 #include "core/module_state.h"
 #include "core/stored_settings.h"
@@ -11,6 +12,7 @@
 #include "serial/port_map.h"
 #include "sim/sim_serial_device.h"
 #include "ui/folap.h"
+#include "ui/live_chart.h"
 #include "ui/process_setup.h"
 #include "ui/qt_user_prompts.h"
 #include "ui/szamolo.h"
@@ -127,7 +129,8 @@ int main(int argc, char *argv[])
             complain(QStringLiteral("cannot write %1").arg(options.calculatorScreenshotFile));
             return 1;
         }
-        if (options.screenshotFile.isEmpty() && !options.analysisWanted())
+        if (options.screenshotFile.isEmpty() && !options.analysisWanted()
+            && options.liveScreenshotFile.isEmpty())
             return 0;
     }
 
@@ -143,8 +146,10 @@ int main(int argc, char *argv[])
 
     ModuleState state;
     QtUserPrompts prompts;
+    // The live chart's picture shows every sample, whatever the stored CPU saver setting.
     Folap window(state, ports.factory(), ports, prompts,
-        { stored.readPort(), stored.readMinta(), stored.readReconnect() });
+        { stored.readPort(), options.liveScreenshotFile.isEmpty() ? stored.readMinta() : 2,
+            stored.readReconnect(), stored.readLiveSpanMs(), stored.readLiveHistoryMinutes() });
     // Written as the window closes; a file that cannot be written is said, and the window still
     // closes.
     QObject::connect(
@@ -152,6 +157,7 @@ int main(int argc, char *argv[])
             stored.writePort(settings.portIndex);
             stored.writeMinta(settings.minta);
             stored.writeReconnect(settings.reconnect);
+            stored.writeLiveSpanMs(settings.liveSpanMs);
             const QString problem = stored.save();
             if (!problem.isEmpty())
                 complain(problem);
@@ -180,6 +186,11 @@ int main(int argc, char *argv[])
                 [file](TransientAnalysis &analysis) { return analysis.writeReport(file); });
         shootTransientAnalysis(window, outputs, complain);
     }
+    // Before the Start, so the chart records the stream from its first sample.
+    if (options.liveChart)
+        window.LiveChart_Click();
+    if (!options.liveScreenshotFile.isEmpty())
+        shootLiveChart(window, options.liveScreenshotFile, complain);
 
     if (options.start != AppOptions::StartMode::None) {
         QTimer::singleShot(0, &window, [&window, &options] {
@@ -192,9 +203,11 @@ int main(int argc, char *argv[])
     QTimer statsTimer;
     if (options.statsEverySeconds > 0) {
         QObject::connect(&statsTimer, &QTimer::timeout, &window, [&window] {
-            std::printf("velmora-monitor: stats samples=%llu captures=%llu\n",
+            const LiveChart *chart = window.liveChart();
+            std::printf("velmora-monitor: stats samples=%llu captures=%llu chart=%llu\n",
                 (unsigned long long)window.samplesShown(),
-                (unsigned long long)window.capturesDrawn());
+                (unsigned long long)window.capturesDrawn(),
+                (unsigned long long)(chart ? chart->history().samplesTaken() : 0));
             std::fflush(stdout);
         });
         statsTimer.start(options.statsEverySeconds * 1000);

@@ -252,9 +252,10 @@ void CaptureSession::showLiveSample()
 {
     if (isTriggered())
         return;
+    const StreamPosition at = m_serial->inputPosition();
     // A view into the receive buffer, read before the control is touched again.
     const QByteArrayView read = m_serial->takeInput();
-    const std::optional<LiveSample> sample = decodeSample(read);
+    std::optional<LiveSample> sample = decodeSample(read);
     // With the saver off every read should be one pair. A read that holds the end of one pair
     // and the marker of the next means the stream was picked up mid-pair (or lost a byte):
     // dropping the next byte, that marker's value, puts the following reads back on pairs.
@@ -269,6 +270,7 @@ void CaptureSession::showLiveSample()
     if (sample->overSpin())
         setLamp(Lamp::OverSpin, LampState::Red);
     ++m_samplesShown;
+    sample->at = at;
     Q_EMIT liveSample(*sample);
 }
 

@@ -95,7 +95,8 @@ public:
 
 Q_SIGNALS:
     void lampChanged(CaptureSession::Lamp lamp, CaptureSession::LampState state);
-    // A live sample to show on the bars and the read-out.
+    // A live sample to show on the bars and the read-out, with where its read began in the
+    // stream (so a listener can place it in time, gaps included).
     void liveSample(const LiveSample &sample);
     // Clear the chart (a continuous Start, or a capture or a triggered Start with Auto Clear).
     void clearChart();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "capture/sample_codec.h"
+#include "serial/receive_buffer.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -19,6 +20,7 @@ struct LiveSample
     qint16 magnitude = 0; // becomes LiveDeviation, 0..255
     QString caption; // the read-out: sign, then NumberText of the magnitude ("+ 37", "- 0"),
                      // shared with a table made once
+    StreamPosition at; // where its read began in the stream; set by the session
 
     bool overSpin() const { return value.isOverSpin(); } // latch the over-spin lamp red
     int positiveBar() const { return negative ? 0 : magnitude; }

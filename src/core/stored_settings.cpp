@@ -5,15 +5,18 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
-const QString kSetupGroup = QStringLiteral("Setup");
-const QString kPortKey = QStringLiteral("Port");
-const QString kMintaKey = QStringLiteral("Minta");
+const QString kPortKey = QStringLiteral("Setup/Port");
+const QString kMintaKey = QStringLiteral("Setup/Minta");
 const QString kReconnectKey = QStringLiteral("Options/Reconnect");
+const QString kLiveSpanKey = QStringLiteral("Options/LiveSpanMs");
+const QString kLiveHistoryKey = QStringLiteral("Options/LiveHistoryMinutes");
 
 QString nameOrDefault(const QString &appName)
 {
@@ -43,13 +46,11 @@ bool StoredSettings::roundedValue(const QString &text, double *value)
 
 int StoredSettings::readInRange(const QString &key, int defaultValue, int low, int high)
 {
-    m_settings.beginGroup(kSetupGroup);
     // An unquoted comma makes QSettings read a list; the stored text is what counts.
     const QVariant stored = m_settings.value(key, NumberText(defaultValue));
     const QString text = stored.typeId() == QMetaType::QStringList
         ? stored.toStringList().join(QLatin1Char(','))
         : stored.toString();
-    m_settings.endGroup();
     double value = 0;
     if (!roundedValue(text, &value) || value < low || value > high)
         return defaultValue;
@@ -72,14 +73,34 @@ bool StoredSettings::readReconnect()
     return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
 }
 
+int StoredSettings::readLiveSpanMs()
+{
+    const int ms = readInRange(
+        kLiveSpanKey, kDefaultLiveSpanMs, 0, kLiveSpansMs[std::size(kLiveSpansMs) - 1]);
+    return std::find(std::begin(kLiveSpansMs), std::end(kLiveSpansMs), ms) != std::end(kLiveSpansMs)
+        ? ms
+        : kDefaultLiveSpanMs;
+}
+
+int StoredSettings::readLiveHistoryMinutes()
+{
+    return readInRange(kLiveHistoryKey, kDefaultLiveHistoryMinutes, kMinLiveHistoryMinutes,
+        kMaxLiveHistoryMinutes);
+}
+
 void StoredSettings::writePort(int index)
 {
-    m_settings.setValue(kSetupGroup + QLatin1Char('/') + kPortKey, NumberText(index));
+    m_settings.setValue(kPortKey, NumberText(index));
 }
 
 void StoredSettings::writeMinta(int value)
 {
-    m_settings.setValue(kSetupGroup + QLatin1Char('/') + kMintaKey, NumberText(value));
+    m_settings.setValue(kMintaKey, NumberText(value));
+}
+
+void StoredSettings::writeLiveSpanMs(int ms)
+{
+    m_settings.setValue(kLiveSpanKey, QString::number(ms));
 }
 
 void StoredSettings::writeReconnect(bool on)

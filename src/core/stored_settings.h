@@ -1,7 +1,7 @@
 // The values that survive between runs: the port list's selection and the sample setting in
 // section "Setup" of the per-user INI file named after the executable
-// ($XDG_CONFIG_HOME/<app>/<app>.ini on Linux), and the options of the Tools menu in section
-// "Options". The same file's [Ports] section maps port numbers to devices.
+// ($XDG_CONFIG_HOME/<app>/<app>.ini on Linux), and the options of the Tools menu and the live
+// chart in section "Options". The same file's [Ports] section maps port numbers to devices.
 #pragma once
 
 #include <QSettings>
@@ -25,9 +25,21 @@ public:
     // [Options] Reconnect: true only for the text "true" (any case); off when missing.
     bool readReconnect();
 
+    // The live chart's spans, in ms; [Options] LiveSpanMs holds one of them.
+    static constexpr int kLiveSpansMs[] = { 500, 1000, 2000, 5000, 10000, 30000, 60000 };
+    static constexpr int kDefaultLiveSpanMs = 2000;
+    static constexpr int kDefaultLiveHistoryMinutes = 10;
+    static constexpr int kMinLiveHistoryMinutes = 1;
+    static constexpr int kMaxLiveHistoryMinutes = 60;
+    // [Options] LiveSpanMs; anything but one of kLiveSpansMs gives 2000.
+    int readLiveSpanMs();
+    // [Options] LiveHistoryMinutes, 1..60; anything else gives 10. Only read: the user sets it.
+    int readLiveHistoryMinutes();
+
     void writePort(int index);
     void writeMinta(int value);
     void writeReconnect(bool on);
+    void writeLiveSpanMs(int ms);
     // Writes what was set to the file now; returns an empty text, or one line that names the
     // file when it could not be written (read-only folder, full disk).
     QString save();
@@ -40,6 +52,7 @@ public:
     static bool roundedValue(const QString &text, double *value);
 
 private:
+    // key names the group too ("Setup/Port").
     int readInRange(const QString &key, int defaultValue, int low, int high);
 
     QSettings m_settings;

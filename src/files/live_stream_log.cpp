@@ -17,44 +17,59 @@ QString LiveStreamLog::fileName(const QDateTime &openedAt)
         .toString(QStringLiteral("'live-'yyyyMMdd-HHmmss-zzz'.csv'"));
 }
 
+QByteArray LiveStreamLog::header(
+    const QDateTime &capturedAt, int port, const QString &device, QString *problem)
+{
+    for (QChar c : device) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            *problem = QStringLiteral("the device name holds a control character");
+            return QByteArray();
+        }
+    }
+    return QStringLiteral("# Velmora Servo Monitor live stream\n"
+                          "# captured_at,%1\n"
+                          "# port,Comm %2,%3\n"
+                          "# sample_rate_hz,%4\n"
+                          "# trigger_index,\n"
+                          "index,time_ms,deviation_steps,over_spin\n")
+        .arg(transientTimeText(capturedAt))
+        .arg(port)
+        .arg(device)
+        .arg(kTransientSampleRateHz)
+        .toUtf8();
+}
+
+void LiveStreamLog::appendRow(QByteArray &to, qint64 index, const SampleValue &value)
+{
+    to += QByteArray::number(index) + ',';
+    to += decimalText(index * 1000, kTransientSampleRateHz, 3).toLatin1() + ',';
+    if (value.isValid())
+        to += QByteArray::number(value.deviation);
+    to += value.isOverSpin() ? ",1\n" : ",0\n";
+}
+
 QString LiveStreamLog::open(
     const QString &path, const QDateTime &openedAt, int port, const QString &device)
 {
-    for (QChar c : device) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return QStringLiteral("%1: the device name holds a control character").arg(path);
-    }
+    QString problem;
+    const QByteArray head = header(openedAt, port, device, &problem);
+    if (!problem.isEmpty())
+        return QStringLiteral("%1: %2").arg(path, problem);
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return QStringLiteral("%1: %2").arg(path, m_file.errorString());
     m_samples = 0;
     m_overSpins = 0;
     m_error.clear();
-    m_pending = QStringLiteral("# Velmora Servo Monitor live stream\n"
-                               "# captured_at,%1\n"
-                               "# port,Comm %2,%3\n"
-                               "# sample_rate_hz,%4\n"
-                               "# trigger_index,\n"
-                               "index,time_ms,deviation_steps,over_spin\n")
-                    .arg(transientTimeText(openedAt))
-                    .arg(port)
-                    .arg(device)
-                    .arg(kTransientSampleRateHz)
-                    .toUtf8();
+    m_pending = head;
     return flush();
 }
 
 void LiveStreamLog::append(const LiveSample &sample)
 {
-    m_pending += QByteArray::number(m_samples) + ',';
-    m_pending += decimalText(m_samples * 1000, kTransientSampleRateHz, 3).toLatin1() + ',';
-    if (sample.overSpin()) {
-        m_pending += ",1\n";
+    appendRow(m_pending, m_samples, sample.value);
+    if (sample.overSpin())
         ++m_overSpins;
-    } else {
-        m_pending += QByteArray::number(sample.value.deviation);
-        m_pending += ",0\n";
-    }
     ++m_samples;
     if (m_pending.size() >= kPendingBytes)
         flush();

@@ -28,6 +28,15 @@ public:
     // "live-YYYYMMDD-HHMMSS-mmm.csv" in the opening's own time of day.
     static QString fileName(const QDateTime &openedAt);
 
+    // The title, captured_at, port, sample rate, trigger and column lines of a stream whose first
+    // sample came in at capturedAt. Empty, with *problem set, when the device name holds a
+    // control character.
+    static QByteArray header(
+        const QDateTime &capturedAt, int port, const QString &device, QString *problem);
+    // The row of sample index: its time from sample 0, the deviation (empty for a missing or an
+    // over-spin sample) and over_spin.
+    static void appendRow(QByteArray &to, qint64 index, const SampleValue &value);
+
     // Creates or empties the file and writes the header. Returns the error.
     QString open(const QString &path, const QDateTime &openedAt, int port, const QString &device);
     void append(const LiveSample &sample);

@@ -36,6 +36,7 @@ void ReceiveBuffer::arrive(const QByteArray &bytes, const EventHandler &onEvent)
             continue;
         }
         ++next; // lost: the buffer is full and the handler made no room
+        noteLost(1);
         if (!overflowRaised) {
             overflowRaised = true;
             onEvent(SerialEvent::Overflow);
@@ -70,6 +71,7 @@ QByteArrayView ReceiveBuffer::takeView()
     const qsizetype n = m_inputLength > 0 ? std::min<qsizetype>(m_inputLength, count()) : count();
     const QByteArrayView taken(m_waiting.constData() + m_head, n);
     m_head += n;
+    pass(n);
     return taken;
 }
 
@@ -90,6 +92,7 @@ void ReceiveBuffer::skip(int bytes)
     const qsizetype now = std::clamp<qsizetype>(bytes, 0, count());
     m_head += now;
     m_skipOwed += std::max(bytes, 0) - int(now);
+    pass(std::max(bytes, 0));
 }
 
 void ReceiveBuffer::discard()
@@ -98,4 +101,30 @@ void ReceiveBuffer::discard()
     m_head = 0;
     m_skipOwed = 0;
     ++m_epoch;
+    ++m_run;
+    m_passed = 0;
+    m_losses.clear();
+}
+
+void ReceiveBuffer::pass(qsizetype bytes)
+{
+    m_passed += std::uint64_t(bytes);
+    while (!m_losses.empty() && m_losses.front().at <= m_passed) {
+        m_passed += m_losses.front().bytes;
+        m_losses.erase(m_losses.begin());
+    }
+}
+
+void ReceiveBuffer::noteLost(qsizetype bytes)
+{
+    // Behind every byte still waiting, and behind the bytes lost before them.
+    std::uint64_t at = m_passed + std::uint64_t(count());
+    for (const Loss &loss : m_losses)
+        at += loss.bytes;
+    if (!m_losses.empty() && m_losses.back().at + m_losses.back().bytes == at)
+        m_losses.back().bytes += std::uint64_t(bytes);
+    else if (at == m_passed)
+        m_passed += std::uint64_t(bytes);
+    else
+        m_losses.push_back({ at, std::uint64_t(bytes) });
 }

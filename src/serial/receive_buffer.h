@@ -7,12 +7,22 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // The events an arrival raises, numbered as the serial control reports them in CommEvent.
 enum class SerialEvent {
     None = 0,
     Receive = 2, // at least the threshold's bytes wait
     Overflow = 1008, // a byte arrived with the buffer full and was lost
+};
+
+// Where a byte lies in the stream a port delivers: the run it came in and how many bytes of that
+// run came before it, whether they were taken, skipped or lost to an overflow. A run starts at
+// every discard, so at every opening and closing: what the port held before is not counted.
+struct StreamPosition
+{
+    std::uint64_t run = 0;
+    std::uint64_t byte = 0;
 };
 
 class ReceiveBuffer
@@ -51,12 +61,18 @@ public:
     void skip(int bytes);
     void discard();
 
+    // The position of the next byte take() hands out.
+    StreamPosition position() const { return { m_run, m_passed }; }
+
 private:
     // Returns false when the handler discarded.
     bool raiseReceiveEvents(const EventHandler &onEvent, std::uint64_t epoch);
 
     // Drops the bytes already taken from the front, so appending starts from a packed buffer.
     void compact();
+    // Counts bytes taken or skipped, and the lost ones behind them once they are passed.
+    void pass(qsizetype bytes);
+    void noteLost(qsizetype bytes);
 
     // Taking moves m_head on; the bytes before it are dropped at the next arrival, so a run of
     // small takes never shifts the rest of the buffer each time.
@@ -67,4 +83,14 @@ private:
     int m_inputLength = 0;
     int m_skipOwed = 0; // bytes skip() still has to drop from the next arrivals
     std::uint64_t m_epoch = 0; // bumped by discard(), so an arrival notices it
+
+    struct Loss
+    {
+        std::uint64_t at; // position of the first byte lost
+        std::uint64_t bytes;
+    };
+    std::uint64_t m_run = 0;
+    std::uint64_t m_passed = 0;
+    // Bytes an overflow lost behind those still waiting; counted as the take reaches them.
+    std::vector<Loss> m_losses;
 };

@@ -183,6 +183,11 @@ void SerialControl::skipInput(int count)
     d->buffer.skip(count);
 }
 
+StreamPosition SerialControl::inputPosition() const
+{
+    return d->buffer.position();
+}
+
 SerialEvent SerialControl::CommEvent() const
 {
     return d->event;

@@ -61,6 +61,9 @@ public:
     QByteArrayView takeInput();
     // Drops the next count bytes of the stream, waiting or still to come.
     void skipInput(int count);
+    // Where the next byte takeInput() hands out lies in the stream (see StreamPosition); every
+    // opening starts a new run. Bytes NullDiscard removes are not counted.
+    StreamPosition inputPosition() const;
     SerialEvent CommEvent() const;
 
     // SerialDevice::location() of the open device; empty while closed.

@@ -14,6 +14,7 @@
 #include "ui/form_design.h"
 #include "ui/frame_clock.h"
 #include "ui/history_table_model.h"
+#include "ui/live_chart.h"
 #include "ui/print_surface.h"
 #include "ui/szamolo.h"
 #include "ui/transient_analysis.h"
@@ -56,6 +57,7 @@ Folap::Folap(ModuleState &state, SerialControl::DeviceFactory factory, const Por
 Folap::~Folap()
 {
     delete m_analysis;
+    delete m_liveChart;
 }
 
 ChartSurface *Folap::Rajz() const
@@ -114,6 +116,7 @@ void Folap::wireHandlers()
     connect(m_ui->Nev, &QAction::triggered, this, &Folap::Nev_Click);
     connect(m_ui->Ford, &QAction::triggered, this, &Folap::Ford_Click);
     connect(m_ui->Analysis, &QAction::triggered, this, &Folap::Analysis_Click);
+    connect(m_ui->LiveChart, &QAction::triggered, this, &Folap::LiveChart_Click);
     connect(m_ui->Portok, &QComboBox::currentIndexChanged, this, &Folap::Portok_Click);
     connect(m_ui->Portok, &PortList::aboutToShowPopup, this, &Folap::refreshPortTips);
     connect(m_ui->Reconnect, &QAction::toggled, m_session, &CaptureSession::setReconnect);
@@ -168,13 +171,16 @@ void Folap::Form_Load(const FolapSettings &stored)
     m_session->initSerialLink();
     m_ui->Rajz->setDrawWidth(2);
     m_ui->Reconnect->setChecked(stored.reconnect);
+    m_liveSpanMs = stored.liveSpanMs;
+    m_liveHistoryMinutes = stored.liveHistoryMinutes;
 }
 
 void Folap::Form_Unload()
 {
     m_session->closeLink();
     Q_EMIT settingsToStore(
-        { m_ui->Portok->currentIndex(), m_session->MintaSetting(), m_session->reconnect() });
+        { m_ui->Portok->currentIndex(), m_session->MintaSetting(), m_session->reconnect(),
+            m_liveChart ? m_liveChart->spanMs() : m_liveSpanMs, m_liveHistoryMinutes });
 }
 
 void Folap::closeEvent(QCloseEvent *event)
@@ -206,6 +212,18 @@ void Folap::Analysis_Click()
     m_analysis->show();
     m_analysis->raise();
     m_analysis->activateWindow();
+}
+
+void Folap::LiveChart_Click()
+{
+    if (!m_liveChart) {
+        m_liveChart = new LiveChart(*m_session, m_prompts, m_liveSpanMs, m_liveHistoryMinutes,
+            findChild<FrameClock *>(QStringLiteral("liveFrames"), Qt::FindDirectChildrenOnly),
+            this);
+    }
+    m_liveChart->show();
+    m_liveChart->raise();
+    m_liveChart->activateWindow();
 }
 
 // ---- Port list and CPU saver ----

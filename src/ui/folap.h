@@ -2,14 +2,15 @@
 // The capture logic lives in its CaptureSession; the window forwards each control's event to it
 // and applies what it reports. Handlers are named after the control and the event
 // (Portok_Click, Csok_Click...); each group lives in its own source file:
-//   folap.cpp            start-up, About, calculator, analysis window, shut-down, port list,
-//                        CPU saver
+//   folap.cpp            start-up, About, calculator, analysis window, live chart, shut-down,
+//                        port list, CPU saver
 //   folap_capture.cpp    the mode options, the Start / Stop buttons and what the session reports
 //   folap_transient.cpp  magnifier, pen colours, clearing, picture save and load
 // Every group connects its controls in wireHandlers() (folap.cpp).
 #pragma once
 
 #include "capture/capture_session.h"
+#include "core/stored_settings.h"
 #include "serial/serial_control.h"
 
 #include <QMainWindow>
@@ -23,6 +24,7 @@ class Folap;
 class ChartSurface;
 class EventLog;
 class HistoryTableModel;
+class LiveChart;
 class PortMap;
 class PrintSurface;
 class TransientAnalysis;
@@ -35,6 +37,8 @@ struct FolapSettings
     int portIndex = 0; // the port list's selection, -1 for none
     int minta = 31; // the sample setting: 2 leaves the CPU saver off
     bool reconnect = false; // Tools > Reconnect automatically
+    int liveSpanMs = StoredSettings::kDefaultLiveSpanMs; // the live chart's span
+    int liveHistoryMinutes = StoredSettings::kDefaultLiveHistoryMinutes; // only read
 };
 
 class Folap : public QMainWindow
@@ -65,6 +69,8 @@ public:
     EventLog &eventLog() const { return *m_events; }
     // The analysis window, made at its first opening; null until then.
     TransientAnalysis *transientAnalysis() const { return m_analysis; }
+    // The live chart, made at its first opening, which starts its recording; null until then.
+    LiveChart *liveChart() const { return m_liveChart; }
 
     // ---- Serial operations (the session's) ----
     using Mode = CaptureSession::Mode;
@@ -84,6 +90,8 @@ public Q_SLOTS:
     void Ford_Click();
     // Opens the analysis window, or raises it when it is open already.
     void Analysis_Click();
+    // Opens the live chart, or raises it when it is open already.
+    void LiveChart_Click();
     void Portok_Click();
 
     // ---- Capture modes (folap.cpp / folap_capture.cpp) ----
@@ -149,4 +157,7 @@ private:
     HistoryTableModel *m_history;
     EventLog *m_events;
     TransientAnalysis *m_analysis = nullptr;
+    LiveChart *m_liveChart = nullptr;
+    int m_liveSpanMs = StoredSettings::kDefaultLiveSpanMs;
+    int m_liveHistoryMinutes = StoredSettings::kDefaultLiveHistoryMinutes;
 };

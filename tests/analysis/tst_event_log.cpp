@@ -84,7 +84,7 @@ void TestEventLog::whatTheSessionReportsBecomesRows()
         if (report.startsWith(QLatin1String("start")))
             Q_EMIT session.started(report.endsWith('c') ? Mode::Continuous : Mode::Triggered, 1);
         else if (report.startsWith(QLatin1String("capture")))
-            Q_EMIT session.transientCaptured({ now, 1, {}, {}, samplesOf(report.mid(8)) });
+            Q_EMIT session.transientCaptured({ now, 1, {}, {}, samplesOf(report.mid(8)), {} });
         else if (report == QLatin1String("stop"))
             Q_EMIT session.stopped();
         else if (report == QLatin1String("fail"))

@@ -56,6 +56,8 @@ private Q_SLOTS:
     void keepsTheNewestAndCountsAnyRange_data();
     void keepsTheNewestAndCountsAnyRange();
     void samplesKeepTheirKind();
+    void aGapIsAsManyMissingSamples_data();
+    void aGapIsAsManyMissingSamples();
     void tenMinutesTakeAboutEightMegabytesOnce();
 };
 
@@ -120,6 +122,53 @@ void TestSampleSeries::samplesKeepTheirKind()
         series.at(4), series.at(5) };
     QCOMPARE(codes,
         QList<qint16>({ -255, 17, SampleSeries::kOverSpin, SampleSeries::kMissing, 255, -255 }));
+}
+
+void TestSampleSeries::aGapIsAsManyMissingSamples_data()
+{
+    QTest::addColumn<qint64>("capacity");
+    QTest::addColumn<qint64>("before"); // samples appended before the gap
+    QTest::addColumn<qint64>("gap");
+    QTest::newRow("within the open block") << 0ll << 10ll << 20ll;
+    QTest::newRow("whole blocks and parts") << 0ll << 70ll << 1000ll;
+    QTest::newRow("ring, across its seam") << 1000ll << 900ll << 300ll;
+    QTest::newRow("ring, longer than the ring") << 1000ll << 130ll << 5000ll;
+    QTest::newRow("ring, far longer, from a block's start") << 1000ll << 1024ll << 10'000'000ll;
+    QTest::newRow("ring, skipping ahead before it is full") << 10'000ll << 70ll << 123'456ll;
+}
+
+// The same as appending the missing samples one by one, then going on as before.
+void TestSampleSeries::aGapIsAsManyMissingSamples()
+{
+    QFETCH(qint64, capacity);
+    QFETCH(qint64, before);
+    QFETCH(qint64, gap);
+    const std::vector<qint16> codes = randomCodes(before + 200);
+    SampleSeries oneByOne(capacity);
+    SampleSeries atOnce(capacity);
+    for (qint64 i = 0; i < before; ++i) {
+        oneByOne.append(codes[size_t(i)]);
+        atOnce.append(codes[size_t(i)]);
+    }
+    for (qint64 i = 0; i < gap; ++i)
+        oneByOne.append(SampleSeries::kMissing);
+    atOnce.appendMissing(gap);
+    for (qint64 i = before; i < before + 200; ++i) {
+        oneByOne.append(codes[size_t(i)]);
+        atOnce.append(codes[size_t(i)]);
+    }
+    QCOMPARE(atOnce.begin(), oneByOne.begin());
+    QCOMPARE(atOnce.end(), before + gap + 200);
+    for (qint64 i = atOnce.begin(); i < atOnce.end(); ++i) {
+        if (atOnce.at(i) != oneByOne.at(i))
+            QFAIL(qPrintable(QStringLiteral("sample %1 differs").arg(i)));
+    }
+    const RangeStats a = atOnce.stats(atOnce.begin(), atOnce.end());
+    const RangeStats b = oneByOne.stats(oneByOne.begin(), oneByOne.end());
+    QCOMPARE(a.missing, b.missing);
+    QCOMPARE(a.valid, b.valid);
+    QCOMPARE(a.sum, b.sum);
+    QVERIFY(capacity == 0 || atOnce.memoryBytes() == SampleSeries(capacity).memoryBytes());
 }
 
 void TestSampleSeries::tenMinutesTakeAboutEightMegabytesOnce()

@@ -83,6 +83,10 @@ private Q_SLOTS:
     void twoCapturesOfOneSimulatedMoveRingAlike();
     void cursorsSnapToSamplesAndSumTheValidOnes_data();
     void cursorsSnapToSamplesAndSumTheValidOnes();
+    void cursorsOnARingStayOnWhatItKeeps_data();
+    void cursorsOnARingStayOnWhatItKeeps();
+    void rangeStatisticsAsTheLiveChartShowsThem_data();
+    void rangeStatisticsAsTheLiveChartShowsThem();
 };
 
 void TestTransientFigures::pairsDecodeInTheMarkedPhase_data()
@@ -251,6 +255,62 @@ void TestTransientFigures::cursorsSnapToSamplesAndSumTheValidOnes()
     QCOMPARE((QStringList { t.tA, t.deltaT, t.inverseDeltaT, t.eA, t.eB, t.deltaE, t.min, t.max,
                  t.mean, t.rms }),
         texts);
+}
+
+void TestTransientFigures::cursorsOnARingStayOnWhatItKeeps_data()
+{
+    QTest::addColumn<qint64>("gap"); // missing samples before the last 128
+    QTest::addColumn<QString>("tA");
+    QTest::addColumn<QString>("deltaT");
+    QTest::newRow("in the ring") << 100ll << "11.111 ms"
+                                 << "28.299 ms";
+    QTest::newRow("beyond what an int counts") << 3'000'000'000ll << "520833333.333 ms"
+                                               << "22.049 ms";
+}
+
+// A ring of 128 samples after a gap; A left of all it keeps snaps to its oldest sample, B to its
+// newest.
+void TestTransientFigures::cursorsOnARingStayOnWhatItKeeps()
+{
+    QFETCH(qint64, gap);
+    QFETCH(QString, tA);
+    QFETCH(QString, deltaT);
+    SampleSeries ring(128);
+    ring.appendMissing(gap);
+    for (int i = 0; i < 128; ++i)
+        ring.append(qint16(i - 64));
+    const qint64 oldest = ring.begin();
+    const CursorStatistics c = cursorStatistics(ring, 0, -1e12, 1e15);
+    QCOMPARE(c.indexB, ring.end() - 1);
+    QCOMPARE(c.indexA, oldest);
+    const CursorTexts t = cursorTexts(c);
+    QCOMPARE(t.tA, tA);
+    QCOMPARE(t.deltaT, deltaT);
+    QCOMPARE(c.moments.count, ring.stats(oldest, ring.end()).valid);
+    QCOMPARE(t.eB, QStringLiteral("+63 steps"));
+}
+
+void TestTransientFigures::rangeStatisticsAsTheLiveChartShowsThem_data()
+{
+    QTest::addColumn<QString>("samples");
+    // mean, RMS, min, max, peak-to-peak, over-spin, valid / missing
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("none") << "" << QStringList { "—", "—", "—", "—", "—", "0", "0 / 0" };
+    QTest::newRow("only over-spin and missing")
+        << "o m o" << QStringList { "—", "—", "—", "—", "—", "2", "0 / 1" };
+    QTest::newRow("both signs") << "-20 m 30 o 5 1"
+                                << QStringList { "4.00 steps", "18.21 steps", "-20 steps",
+                                       "+30 steps", "50 steps", "1", "4 / 1" };
+}
+
+void TestTransientFigures::rangeStatisticsAsTheLiveChartShowsThem()
+{
+    QFETCH(QString, samples);
+    QFETCH(QStringList, texts);
+    const SampleSeries series = SampleSeries::fromSamples(samplesOf(samples));
+    const RangeTexts t = rangeTexts(series.stats(series.begin(), series.end()));
+    QCOMPARE(
+        (QStringList { t.mean, t.rms, t.min, t.max, t.peakToPeak, t.overSpin, t.samples }), texts);
 }
 
 QTEST_APPLESS_MAIN(TestTransientFigures)

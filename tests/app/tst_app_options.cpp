@@ -16,6 +16,8 @@ private Q_SLOTS:
     void calculatorScreenshotIsParsed();
     void analysisScreenshotArmsTheTriggeredMode_data();
     void analysisScreenshotArmsTheTriggeredMode();
+    void liveChartAndItsScreenshot_data();
+    void liveChartAndItsScreenshot();
     void platformDependsOnDisplayAndScreenshot_data();
     void platformDependsOnDisplayAndScreenshot();
 };
@@ -191,6 +193,46 @@ void TestAppOptions::analysisScreenshotArmsTheTriggeredMode()
     QCOMPARE(options.analysisScreenshotFile + options.analysisReportFile, file);
     QCOMPARE(options.start, AppOptions::StartMode::Triggered);
     QCOMPARE(options.platformFor(false, false), AppOptions::Platform::Offscreen);
+}
+
+void TestAppOptions::liveChartAndItsScreenshot_data()
+{
+    using S = AppOptions::StartMode;
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("file"); // "!" for refused
+    QTest::addColumn<bool>("demo");
+    QTest::addColumn<S>("start");
+    QTest::newRow("the chart alone") << QStringList { "--live-chart" } << "" << false << S::None;
+    QTest::newRow("its picture") << QStringList { "--screenshot-live", "l.png" } << "l.png" << true
+                                 << S::Continuous;
+    QTest::newRow("its picture, continuous asked for too") << QStringList { "--start=continuous",
+        "--screenshot-live=l.png" } << "l.png" << true << S::Continuous;
+    QTest::newRow("triggered has no live samples") << QStringList { "--screenshot-live", "l.png",
+        "--start", "triggered" } << "!" << false << S::None;
+    QTest::newRow("not with the analysis window's picture")
+        << QStringList { "--screenshot-live", "l.png", "--screenshot-analysis", "a.png" } << "!"
+        << false << S::None;
+    QTest::newRow("without file") << QStringList { "--screenshot-live=" } << "!" << false
+                                  << S::None;
+}
+
+void TestAppOptions::liveChartAndItsScreenshot()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, file);
+    QFETCH(bool, demo);
+    QFETCH(AppOptions::StartMode, start);
+    args.prepend(QStringLiteral("velmora-monitor"));
+    const AppOptions options = AppOptions::parse(args);
+    QCOMPARE(options.error.isEmpty(), file != QLatin1String("!"));
+    if (!options.error.isEmpty())
+        return;
+    QVERIFY(options.liveChart);
+    QCOMPARE(options.liveScreenshotFile, file);
+    QCOMPARE(options.demo, demo);
+    QCOMPARE(options.start, start);
+    QCOMPARE(options.platformFor(false, false),
+        file.isEmpty() ? AppOptions::Platform::NoDisplay : AppOptions::Platform::Offscreen);
 }
 
 void TestAppOptions::platformDependsOnDisplayAndScreenshot_data()

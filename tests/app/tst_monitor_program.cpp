@@ -16,6 +16,7 @@ class TestMonitorProgram : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void screenshotIsTakenWithoutADisplay();
+    void liveChartIsDrawnHeadlessAndCountsEverySample();
     void interactiveRunWithoutADisplaySaysWhyAndFails();
     void badPortOptionIsRefused();
     void recordWritesTheCaptureToTheFolder();
@@ -59,6 +60,41 @@ void TestMonitorProgram::screenshotIsTakenWithoutADisplay()
     // A screenshot run leaves the settings untouched.
     QVERIFY(
         !QFile::exists(m_config.filePath(QStringLiteral("velmora-monitor/velmora-monitor.ini"))));
+}
+
+// The saver is stored on; the live chart's picture shows every sample all the same, and the
+// chart takes in every sample the window shows.
+void TestMonitorProgram::liveChartIsDrawnHeadlessAndCountsEverySample()
+{
+    QTemporaryDir config;
+    QDir(config.path()).mkpath(QStringLiteral("velmora-monitor"));
+    const QString ini = config.filePath(QStringLiteral("velmora-monitor/velmora-monitor.ini"));
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Setup]\nMinta=\" 31\"\n");
+    file.close();
+    QProcessEnvironment env = headless();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    const QString shot = config.filePath(QStringLiteral("live.png"));
+    QProcess monitor;
+    monitor.setProcessEnvironment(env);
+    monitor.start(QStringLiteral(VELMORA_MONITOR),
+        { QStringLiteral("--screenshot-live"), shot, QStringLiteral("--stats-every"),
+            QStringLiteral("1") });
+    QVERIFY(monitor.waitForFinished(60000));
+    QCOMPARE(monitor.exitCode(), 0);
+    QVERIFY(!QImage(shot).isNull());
+
+    const QList<QByteArray> lines = monitor.readAllStandardOutput().trimmed().split('\n');
+    const QRegularExpression stats(
+        QStringLiteral("^velmora-monitor: stats samples=(\\d+) captures=0 chart=(\\d+)$"));
+    const QRegularExpressionMatch last = stats.match(QString::fromLatin1(lines.last()));
+    QVERIFY2(last.hasMatch(), lines.last().constData());
+    // Seconds of the drive, every sample of them.
+    QVERIFY(last.captured(1).toLongLong() > kTransientSampleRateHz);
+    QCOMPARE(last.captured(2), last.captured(1));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[Setup]\nMinta=\" 31\"\n"));
 }
 
 void TestMonitorProgram::interactiveRunWithoutADisplaySaysWhyAndFails()

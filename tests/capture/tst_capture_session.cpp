@@ -5,6 +5,7 @@
 #include "capture_mode_cases.h"
 #include "fake_serial_device.h"
 
+#include <QSet>
 #include <QTest>
 
 namespace {
@@ -193,6 +194,8 @@ void TestCaptureSession::continuousModeFindsItsFooting_data()
     QTest::addColumn<QList<int>>("shown"); // signed deviations shown, in order
     QTest::addColumn<bool>("overSpin");
     QTest::addColumn<int>("resyncs"); // bytes dropped to get back onto the pairs
+    // Where each shown sample's read began in the stream: the byte dropped counts.
+    QTest::addColumn<QList<int>>("positions");
 
     const QByteArray pairs = QByteArray::fromHex("8005"
                                                  "81fb"
@@ -200,11 +203,11 @@ void TestCaptureSession::continuousModeFindsItsFooting_data()
                                                  "8100"
                                                  "8009");
     // clang-format off
-    QTest::newRow("on a pair") << pairs << QList<int> { 5, -5, 7, 0, 9 } << true << 0;
-    QTest::newRow("picked up on a value byte") << pairs.mid(1) << QList<int> { 7, 0, 9 } << true << 1;
-    QTest::newRow("a value byte lost mid-stream") << pairs.left(1) + pairs.mid(2) << QList<int> { 129, 0, 9 } << true << 1;
-    QTest::newRow("a marker lost mid-stream") << pairs.left(2) + pairs.mid(3) << QList<int> { 5, 0, 9 } << true << 1;
-    QTest::newRow("value bytes that look like nothing") << QByteArray::fromHex("05" "8001" "8002") << QList<int> { 2 } << false << 1;
+    QTest::newRow("on a pair") << pairs << QList<int> { 5, -5, 7, 0, 9 } << true << 0 << QList<int> { 0, 2, 4, 6, 8 };
+    QTest::newRow("picked up on a value byte") << pairs.mid(1) << QList<int> { 7, 0, 9 } << true << 1 << QList<int> { 3, 5, 7 };
+    QTest::newRow("a value byte lost mid-stream") << pairs.left(1) + pairs.mid(2) << QList<int> { 129, 0, 9 } << true << 1 << QList<int> { 0, 5, 7 };
+    QTest::newRow("a marker lost mid-stream") << pairs.left(2) + pairs.mid(3) << QList<int> { 5, 0, 9 } << true << 1 << QList<int> { 0, 5, 7 };
+    QTest::newRow("value bytes that look like nothing") << QByteArray::fromHex("05" "8001" "8002") << QList<int> { 2 } << false << 1 << QList<int> { 3 };
     // clang-format on
 }
 
@@ -213,10 +216,12 @@ void TestCaptureSession::continuousModeFindsItsFooting()
     QFETCH(QByteArray, stream);
     QFETCH(QList<int>, shown);
     QFETCH(bool, overSpin);
+    QFETCH(QList<int>, positions);
     QFETCH(int, resyncs);
 
     SessionRig rig(false);
     rig.session.selectContinuous();
+    QSet<quint64> runs;
     // Byte by byte as well as whole: a skip owed across arrivals must be paid from the next one.
     for (const bool byteByByte : { false, true }) {
         rig.samples.clear();
@@ -230,12 +235,19 @@ void TestCaptureSession::continuousModeFindsItsFooting()
             rig.feed(stream);
         }
         QList<int> values;
-        for (const LiveSample &sample : std::as_const(rig.samples))
+        QList<int> at;
+        for (const LiveSample &sample : std::as_const(rig.samples)) {
             values << sample.value.deviation;
+            at << int(sample.at.byte);
+            runs << sample.at.run;
+        }
         QCOMPARE(values, shown);
+        QCOMPARE(at, positions);
         QCOMPARE(rig.lamps.at(1) == QLatin1Char('R'), overSpin);
         QCOMPARE(rig.link, QStringList(resyncs, QStringLiteral("resync")));
     }
+    // Each Start opened the port anew: one run each.
+    QCOMPARE(runs.size(), 2);
 }
 
 // A headless recorder stops once it has the captures it wants, from its capture handler.

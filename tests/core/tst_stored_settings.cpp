@@ -1,5 +1,5 @@
-// The persisted settings: how stored texts become a port selection, a sample setting and the
-// Reconnect option, and how they are written back.
+// The persisted settings: how stored texts become a port selection, a sample setting, the
+// Reconnect option and the live chart's span and history, and how they are written back.
 #include "core/stored_settings.h"
 
 #include "temp_config.h"
@@ -23,6 +23,8 @@ private Q_SLOTS:
     void valuesAreWrittenAsNumberTextToTheExecutablesIniFile();
     void reconnectIsAnOptionOffUnlessTrue_data();
     void reconnectIsAnOptionOffUnlessTrue();
+    void liveChartOptionsFallBackToTheirDefaults_data();
+    void liveChartOptionsFallBackToTheirDefaults();
     void aFileThatCannotBeWrittenIsNamed_data();
     void aFileThatCannotBeWrittenIsNamed();
 
@@ -175,6 +177,51 @@ void TestStoredSettings::reconnectIsAnOptionOffUnlessTrue()
     const QByteArray options = on ? "[Options]\nReconnect=true\n" : "[Options]\nReconnect=false\n";
     QVERIFY2(text.contains(options), text.constData());
     QVERIFY2(text.contains("[Setup]\nMinta=\" 2\"\nPort=\" 9\"\n"), text.constData());
+}
+
+void TestStoredSettings::liveChartOptionsFallBackToTheirDefaults_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("value");
+    QTest::newRow("span missing") << "LiveSpanMs" << kMissing << 2000;
+    QTest::newRow("shortest span") << "LiveSpanMs"
+                                   << "500" << 500;
+    QTest::newRow("longest span") << "LiveSpanMs"
+                                  << "60000" << 60000;
+    QTest::newRow("a span the chart has not") << "LiveSpanMs"
+                                              << "3000" << 2000;
+    QTest::newRow("span garbage") << "LiveSpanMs"
+                                  << "2 s" << 2000;
+    QTest::newRow("history missing") << "LiveHistoryMinutes" << kMissing << 10;
+    QTest::newRow("shortest history") << "LiveHistoryMinutes"
+                                      << "1" << 1;
+    QTest::newRow("longest history") << "LiveHistoryMinutes"
+                                     << "60" << 60;
+    QTest::newRow("no history") << "LiveHistoryMinutes"
+                                << "0" << 10;
+    QTest::newRow("history beyond an hour") << "LiveHistoryMinutes"
+                                            << "61" << 10;
+    QTest::newRow("history garbage") << "LiveHistoryMinutes"
+                                     << "ten" << 10;
+}
+
+void TestStoredSettings::liveChartOptionsFallBackToTheirDefaults()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(int, value);
+    if (stored != kMissing)
+        QSettings(QSettings::IniFormat, QSettings::UserScope, kApp, kApp)
+            .setValue(QStringLiteral("Options/") + key, stored);
+    StoredSettings settings(kApp);
+    const bool span = key == QLatin1String("LiveSpanMs");
+    QCOMPARE(span ? settings.readLiveSpanMs() : settings.readLiveHistoryMinutes(), value);
+    if (!span)
+        return;
+    settings.writeLiveSpanMs(30000);
+    QCOMPARE(settings.save(), QString());
+    QCOMPARE(StoredSettings(kApp).readLiveSpanMs(), 30000);
 }
 
 void TestStoredSettings::aFileThatCannotBeWrittenIsNamed_data()

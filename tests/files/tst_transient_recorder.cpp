@@ -22,7 +22,7 @@ TransientCapture captureOf(const QString &samples)
 {
     return { QDateTime::fromString(
                  QStringLiteral("2026-12-08T10:15:30.123+01:00"), Qt::ISODateWithMs),
-        4, QStringLiteral("/dev/ttyUSB3"), {}, samplesOf(samples) };
+        4, QStringLiteral("/dev/ttyUSB3"), {}, samplesOf(samples), {} };
 }
 
 } // namespace

@@ -79,6 +79,8 @@ private Q_SLOTS:
     void eachArrivalRaisesTheEventsItMakesDue_data();
     void eachArrivalRaisesTheEventsItMakesDue();
     void discardFromAHandlerDropsTheRestOfTheArrival();
+    void eachReadKnowsWhereItLiesInTheStream_data();
+    void eachReadKnowsWhereItLiesInTheStream();
 };
 
 void TestReceiveBuffer::takingHandlersGetTheSameBlocksHoweverTheBytesAreSplit_data()
@@ -206,6 +208,69 @@ void TestReceiveBuffer::discardFromAHandlerDropsTheRestOfTheArrival()
 
     buffer.arrive("GH", [&](SerialEvent) { reads << buffer.take(); });
     QCOMPARE(reads, (QByteArrayList { "AB", "GH" }));
+}
+
+void TestReceiveBuffer::eachReadKnowsWhereItLiesInTheStream_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("skipAfterRead"); // bytes skipped after each read
+    QTest::addColumn<int>("takeOnOverflow"); // reads made in the overflow event
+    QTest::addColumn<QList<int>>("arrivals"); // sizes
+    QTest::addColumn<int>("reads");
+
+    QTest::newRow("pairs") << 4000 << 0 << 0 << QList<int> { 7, 100, 1, 92 } << 100;
+    QTest::newRow("skips from the waiting bytes") << 4000 << 1 << 0 << QList<int> { 200 } << 67;
+    QTest::newRow("skips owed by later arrivals") << 4000 << 1 << 0 << QList<int>(200, 1) << 67;
+    // Bytes lost behind the waiting ones are counted once the reads reach them.
+    QTest::newRow("overflow") << 6 << 0 << 0 << QList<int> { 20, 20 } << 6;
+    QTest::newRow("overflow, room made") << 6 << 0 << 1 << QList<int> { 20, 20, 20 } << 12;
+}
+
+// Byte k of the stream has the value k, so each read's first byte says where it lies.
+void TestReceiveBuffer::eachReadKnowsWhereItLiesInTheStream()
+{
+    QFETCH(int, size);
+    QFETCH(int, skipAfterRead);
+    QFETCH(int, takeOnOverflow);
+    QFETCH(QList<int>, arrivals);
+    QFETCH(int, reads);
+
+    ReceiveBuffer buffer = makeBuffer(size, 2, 2);
+    QList<quint64> positions;
+    QList<quint64> firstBytes;
+    const auto read = [&] {
+        const StreamPosition at = buffer.position();
+        const QByteArray bytes = buffer.take();
+        if (bytes.isEmpty())
+            return;
+        QCOMPARE(quint64(at.run), quint64(0));
+        positions << at.byte;
+        firstBytes << quint8(bytes.at(0));
+    };
+    int next = 0;
+    for (const int arrival : arrivals) {
+        QByteArray bytes;
+        for (int i = 0; i < arrival; ++i)
+            bytes += char(next++);
+        buffer.arrive(bytes, [&](SerialEvent event) {
+            if (event == SerialEvent::Receive && size > 6) {
+                read();
+                buffer.skip(skipAfterRead);
+            }
+            for (int i = 0; event == SerialEvent::Overflow && i < takeOnOverflow; ++i)
+                read();
+        });
+        if (size <= 6)
+            while (buffer.count() > 0)
+                read();
+    }
+    QCOMPARE(positions, firstBytes);
+    QCOMPARE(positions.size(), reads);
+    QVERIFY(next < 256);
+
+    buffer.discard();
+    QCOMPARE(quint64(buffer.position().run), quint64(1));
+    QCOMPARE(quint64(buffer.position().byte), quint64(0));
 }
 
 QTEST_GUILESS_MAIN(TestReceiveBuffer)

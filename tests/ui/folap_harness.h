@@ -47,7 +47,8 @@ struct FolapHarness
     static FolapSettings storedSettings()
     {
         StoredSettings stored;
-        return { stored.readPort(), stored.readMinta(), stored.readReconnect() };
+        return { stored.readPort(), stored.readMinta(), stored.readReconnect(),
+            stored.readLiveSpanMs(), stored.readLiveHistoryMinutes() };
     }
     static void storeSettings(const FolapSettings &settings)
     {
@@ -55,6 +56,7 @@ struct FolapHarness
         stored.writePort(settings.portIndex);
         stored.writeMinta(settings.minta);
         stored.writeReconnect(settings.reconnect);
+        stored.writeLiveSpanMs(settings.liveSpanMs);
     }
 
     static QString appName() { return QCoreApplication::applicationName(); }

@@ -40,7 +40,7 @@ private Q_SLOTS:
     void scaleLabelsSizeThemselvesToTheirText();
     void saveButtonIsDrawnAboveThePictureFrame();
     void windowHasAFixedClientAreaUnderTheMenu();
-    void toolsMenuOffersTheCalculatorTheAnalysisAndTheAboutBox();
+    void toolsMenuOffersTheCalculatorTheAnalysisTheLiveChartAndTheAboutBox();
     void aboutBoxNamesTheProgramAndItsNeeds();
     void calculatorOpensModallyOverTheWindow();
 };
@@ -363,7 +363,7 @@ void TestFolapStartup::windowHasAFixedClientAreaUnderTheMenu()
     QVERIFY(w.windowIcon().availableSizes().contains(QSize(16, 16)));
 }
 
-void TestFolapStartup::toolsMenuOffersTheCalculatorTheAnalysisAndTheAboutBox()
+void TestFolapStartup::toolsMenuOffersTheCalculatorTheAnalysisTheLiveChartAndTheAboutBox()
 {
     FolapHarness h;
     Folap &w = h.start();
@@ -373,19 +373,21 @@ void TestFolapStartup::toolsMenuOffersTheCalculatorTheAnalysisAndTheAboutBox()
     QCOMPARE(szam->objectName(), QStringLiteral("Szam"));
     QCOMPARE(szam->title(), QStringLiteral("Tools"));
     const QList<QAction *> items = szam->actions();
-    QCOMPARE(items.size(), 5);
+    QCOMPARE(items.size(), 6);
     QCOMPARE(items[0]->objectName(), QStringLiteral("Ford"));
     QCOMPARE(items[0]->text(), QStringLiteral("Revolutions (rpm)"));
     QCOMPARE(items[1]->objectName(), QStringLiteral("Analysis"));
     QCOMPARE(items[1]->text(), QStringLiteral("Transient analysis..."));
-    QCOMPARE(items[2]->objectName(), QStringLiteral("Reconnect"));
-    QCOMPARE(items[2]->text(), QStringLiteral("Reconnect automatically"));
-    QVERIFY(items[2]->isCheckable());
-    QVERIFY(!items[2]->isChecked());
-    QCOMPARE(items[3]->objectName(), QStringLiteral("vonal"));
-    QVERIFY(items[3]->isSeparator());
-    QCOMPARE(items[4]->objectName(), QStringLiteral("Nev"));
-    QCOMPARE(items[4]->text(), QStringLiteral("About"));
+    QCOMPARE(items[2]->objectName(), QStringLiteral("LiveChart"));
+    QCOMPARE(items[2]->text(), QStringLiteral("Live chart..."));
+    QCOMPARE(items[3]->objectName(), QStringLiteral("Reconnect"));
+    QCOMPARE(items[3]->text(), QStringLiteral("Reconnect automatically"));
+    QVERIFY(items[3]->isCheckable());
+    QVERIFY(!items[3]->isChecked());
+    QCOMPARE(items[4]->objectName(), QStringLiteral("vonal"));
+    QVERIFY(items[4]->isSeparator());
+    QCOMPARE(items[5]->objectName(), QStringLiteral("Nev"));
+    QCOMPARE(items[5]->text(), QStringLiteral("About"));
 }
 
 void TestFolapStartup::aboutBoxNamesTheProgramAndItsNeeds()

@@ -517,6 +517,9 @@ const PlotWidget::Layout &PlotWidget::screenLayout()
         *m_cachedLayout = layout(rect(), QFontMetricsF(font(), this), key.overSpinInLegend);
         m_cachedKey = key;
         m_background = QPixmap();
+        ++m_backgroundChanges;
+    } else {
+        m_backgroundChanges = 0;
     }
     return *m_cachedLayout;
 }
@@ -524,16 +527,22 @@ const PlotWidget::Layout &PlotWidget::screenLayout()
 void PlotWidget::paintEvent(QPaintEvent *)
 {
     const Layout &l = screenLayout();
-    if (m_background.isNull()) {
-        const qreal ratio = devicePixelRatioF();
-        m_background = QPixmap(size() * ratio);
-        m_background.setDevicePixelRatio(ratio);
-        QPainter background(&m_background);
-        background.setFont(font());
-        drawBackground(&background, l, rect());
-    }
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    if (m_backgroundChanges >= 2) {
+        // A view that moves on every frame (a live chart following its stream): a kept picture
+        // would be drawn only to be copied once, so the background goes straight to the widget.
+        drawBackground(&painter, l, rect());
+    } else {
+        if (m_background.isNull()) {
+            const qreal ratio = devicePixelRatioF();
+            m_background = QPixmap(size() * ratio);
+            m_background.setDevicePixelRatio(ratio);
+            QPainter background(&m_background);
+            background.setFont(font());
+            drawBackground(&background, l, rect());
+        }
+        painter.drawPixmap(0, 0, m_background);
+    }
     drawTraces(&painter, l);
     drawCursors(&painter, l);
     if (m_drag == Drag::Zoom) {

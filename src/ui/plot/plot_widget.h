@@ -218,5 +218,7 @@ private:
     std::unique_ptr<Layout> m_cachedLayout;
     std::optional<BackgroundKey> m_cachedKey;
     QPixmap m_background;
+    // Paints in a row whose background had changed; from the second on it is not kept.
+    int m_backgroundChanges = 0;
     quint64 m_styleGeneration = 0;
 };
