@@ -96,10 +96,9 @@ VELMORA_BENCHMARK(plotFrameOfTwoSeconds)
     measureFrames(run, plot);
 }
 
-VELMORA_BENCHMARK(plotFrameOfNineCaptures)
+// The analysis window's chart: a capture and eight references, as many as it holds.
+void showNineCaptures(PlotWidget &plot, std::list<SampleSeries> &captures)
 {
-    std::list<SampleSeries> captures;
-    PlotWidget plot;
     plot.resize(1000, 420);
     for (int n = 0; n < 9; ++n) {
         captures.push_back(capture(n));
@@ -111,7 +110,25 @@ VELMORA_BENCHMARK(plotFrameOfNineCaptures)
     plot.setFullRange(
         -128 * kTransientSamplePeriodMs, (kTransientMaxSamples - 129) * kTransientSamplePeriodMs);
     plot.resetZoom();
+}
+
+VELMORA_BENCHMARK(plotFrameOfNineCaptures)
+{
+    std::list<SampleSeries> captures;
+    PlotWidget plot;
+    showNineCaptures(plot, captures);
     measureFrames(run, plot);
+}
+
+// On screen, as when a cursor moves: the background comes from the pixmap the widget keeps.
+VELMORA_BENCHMARK(plotFrameOfNineCapturesOnScreen)
+{
+    std::list<SampleSeries> captures;
+    PlotWidget plot;
+    showNineCaptures(plot, captures);
+    plot.show();
+    QCoreApplication::processEvents();
+    run.measure([&] { plot.repaint(); });
 }
 
 // On screen, scrolling: each frame appends a frame's worth of samples and moves the view on.

@@ -85,6 +85,9 @@ void SessionEventRecorder::onStarted(CaptureSession::Mode mode, int port)
     m_bytesPerRead = mode == CaptureSession::Mode::Continuous && m_session.cpuSaver()
         ? qMax(2, int(m_session.MintaSetting()))
         : 2;
+    // The run opened again by a reconnect is the link coming back, which its own row says.
+    if (m_session.isWaitingForDevice())
+        return;
     add(QStringLiteral("start"),
         QStringLiteral("%1, %2").arg(mode == CaptureSession::Mode::Continuous
                 ? QStringLiteral("continuous")

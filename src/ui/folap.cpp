@@ -217,9 +217,10 @@ void Folap::Analysis_Click()
 void Folap::LiveChart_Click()
 {
     if (!m_liveChart) {
-        m_liveChart = new LiveChart(*m_session, m_prompts, m_liveSpanMs, m_liveHistoryMinutes,
-            findChild<FrameClock *>(QStringLiteral("liveFrames"), Qt::FindDirectChildrenOnly),
-            this);
+        m_liveChart
+            = new LiveChart(*m_session, *m_events, m_prompts, m_liveSpanMs, m_liveHistoryMinutes,
+                findChild<FrameClock *>(QStringLiteral("liveFrames"), Qt::FindDirectChildrenOnly),
+                this);
     }
     m_liveChart->show();
     m_liveChart->raise();

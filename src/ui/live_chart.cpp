@@ -8,6 +8,7 @@
 #include "core/user_prompts.h"
 #include "files/live_stream_export.h"
 #include "files/live_stream_log.h"
+#include "ui/event_log_model.h"
 #include "ui/form_design.h"
 #include "ui/frame_clock.h"
 #include "ui/plot/plot_widget.h"
@@ -15,6 +16,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -51,8 +53,8 @@ QString spanText(int ms)
 
 } // namespace
 
-LiveChart::LiveChart(CaptureSession &session, UserPrompts &prompts, int spanMs, int historyMinutes,
-    FrameClock *frames, QWidget *parent)
+LiveChart::LiveChart(CaptureSession &session, const EventLog &events, UserPrompts &prompts,
+    int spanMs, int historyMinutes, FrameClock *frames, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_ui(std::make_unique<Ui::LiveChart>())
     , m_session(session)
@@ -93,6 +95,7 @@ LiveChart::LiveChart(CaptureSession &session, UserPrompts &prompts, int spanMs, 
     for (QDoubleSpinBox *spin : { m_ui->liveCursorASpin, m_ui->liveCursorBSpin })
         spin->setSingleStep(kTransientSamplePeriodMs);
     m_ui->liveSplitter->setStretchFactor(0, 1);
+    showEventLog(events);
     m_ui->liveCursorsGroup->hide();
     // Read-outs of a fixed size change without laying the window out again.
     const QFontMetrics metrics(font());
@@ -115,6 +118,24 @@ LiveChart::LiveChart(CaptureSession &session, UserPrompts &prompts, int spanMs, 
 }
 
 LiveChart::~LiveChart() = default;
+
+void LiveChart::showEventLog(const EventLog &events)
+{
+    QTableView *table = m_ui->eventLog;
+    table->setModel(new EventLogModel(events, table));
+    // Widths from the font rather than from the rows: measuring thousands of rows on every new
+    // one would cost more than the chart.
+    const QFontMetrics metrics(table->font());
+    QHeaderView *header = table->horizontalHeader();
+    header->resizeSection(
+        EventLogModel::TimeColumn, metrics.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
+    header->resizeSection(
+        EventLogModel::EventColumn, metrics.horizontalAdvance(QStringLiteral("start-failed")) + 16);
+    table->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // About six rows under the chart at first; the splitter hands out the rest.
+    m_ui->liveSplitter->setSizes({ height(), 7 * (metrics.height() + 4) });
+}
 
 int LiveChart::spanMs() const
 {

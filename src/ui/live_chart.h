@@ -2,9 +2,9 @@
 // history the window keeps (see LiveHistory), a pause that freezes the view while recording goes
 // on, a scroll bar and drags that move back through the history, the statistics of the part in
 // view, cursors A and B with the analysis window's read-out, and the part in view (or between
-// the cursors) as a live-stream CSV file. A thin view over LiveHistory and LiveView: it listens
-// to the session and repaints on the main window's frame clock. Its splitter keeps room below the
-// chart for the event log.
+// the cursors) as a live-stream CSV file, and the session's event log below the chart. A thin
+// view over LiveHistory and LiveView: it listens to the session and repaints on the main window's
+// frame clock.
 #pragma once
 
 #include "analysis/live_history.h"
@@ -24,6 +24,7 @@ class LiveChart;
 }
 
 class CaptureSession;
+class EventLog;
 class FrameClock;
 class QLabel;
 class UserPrompts;
@@ -33,9 +34,10 @@ class LiveChart : public QWidget
     Q_OBJECT
 public:
     // A window of its own over parent. It records from now on, whether shown or not, and repaints
-    // on frames (null: a clock of its own). spanMs is one of StoredSettings::kLiveSpansMs.
-    LiveChart(CaptureSession &session, UserPrompts &prompts, int spanMs, int historyMinutes,
-        FrameClock *frames, QWidget *parent = nullptr);
+    // on frames (null: a clock of its own). spanMs is one of StoredSettings::kLiveSpansMs; events
+    // is the log its table shows, which outlives the window.
+    LiveChart(CaptureSession &session, const EventLog &events, UserPrompts &prompts, int spanMs,
+        int historyMinutes, FrameClock *frames, QWidget *parent = nullptr);
     ~LiveChart() override;
 
     const LiveHistory &history() const { return m_history; }
@@ -52,6 +54,7 @@ protected:
 
 private:
     void wireHandlers();
+    void showEventLog(const EventLog &events);
     void onSample(const LiveSample &sample);
     void queueRefresh();
     // Frame: the stream moved on, and the chart follows it at most once a frame, the plot every

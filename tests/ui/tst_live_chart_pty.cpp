@@ -4,12 +4,14 @@
 // at the end, and never more memory than its ring.
 #include "folap_harness.h"
 #include "pty_pair.h"
+#include "ui/event_log_model.h"
 #include "ui/live_chart.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTemporaryDir>
 
 namespace {
@@ -92,6 +94,15 @@ void TestLiveChartPty::garbageAFloodAndAReconnectLeaveTheChartConsistent()
     QCOMPARE(series.at(series.end() - 101), SampleSeries::kMissing);
     QCOMPARE(series.stats(series.end() - 100, series.end()).valid, 100);
     QCOMPARE(series.memoryBytes(), memory);
+
+    // The window's log has the run in order, newest first: the byte dropped to find the pairs
+    // again, the adapter pulled and back.
+    const QAbstractItemModel *log
+        = h.window->liveChart()->findChild<QTableView *>(QStringLiteral("eventLog"))->model();
+    QStringList events;
+    for (int row = log->rowCount() - 1; row >= 0; --row)
+        events.append(log->index(row, EventLogModel::EventColumn).data().toString());
+    QCOMPARE(events, QStringList({ "start", "resync", "link-lost", "link-back" }));
 }
 
 QTEST_MAIN(TestLiveChartPty)
