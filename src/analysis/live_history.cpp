@@ -19,6 +19,9 @@ constexpr qint64 kLateSamples = samplesIn(LiveHistory::kLateMs);
 constexpr qint64 kJoinSamples = samplesIn(LiveHistory::kJoinMs);
 // A change of the clock smaller than this keeps the wall-clock times as they were.
 constexpr qint64 kAnchorSamples = samplesIn(1);
+// At most one anchor begins in this many samples: a stream far faster than the line moves the
+// clock on every read, and an anchor each time would cost more than the samples themselves.
+constexpr qint64 kAnchorSpacing = samplesIn(100);
 constexpr qint64 kNoLag = std::numeric_limits<qint64>::max();
 
 int checkedMinutes(int minutes)
@@ -156,7 +159,10 @@ void LiveHistory::moveClock(qint64 index, qint64 ns, qint64 fromIndex)
     }
     if (!m_anchors.empty() && m_anchors.back().fromIndex >= fromIndex)
         m_anchors.pop_back();
-    m_anchors.push_back({ fromIndex, index, ns });
+    if (!m_anchors.empty() && fromIndex - m_anchors.back().fromIndex < kAnchorSpacing)
+        m_anchors.back() = { m_anchors.back().fromIndex, index, ns };
+    else
+        m_anchors.push_back({ fromIndex, index, ns });
     while (m_anchors.size() >= 2 && m_anchors[1].fromIndex <= m_series.begin())
         m_anchors.erase(m_anchors.begin());
 }

@@ -58,6 +58,12 @@ public:
     qint64 heldCount() const { return qint64(m_held.size()); }
     // When the sample at index came in, in local time with the UTC offset of the moment.
     QDateTime timeOf(qint64 index) const;
+    // What the history holds in memory: the ring, and what it keeps to place and time samples.
+    qint64 memoryBytes() const
+    {
+        return m_series.memoryBytes() + qint64(m_held.capacity() * sizeof(Held))
+            + qint64(m_anchors.capacity() * sizeof(Anchor));
+    }
 
 private:
     struct Held

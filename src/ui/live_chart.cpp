@@ -29,8 +29,9 @@ const QColor kStreamColor(0x1f, 0x4e, 0x9c);
 // Held samples wait for the clock's word at most this long between frames.
 constexpr int kSettleMs = 250;
 // The plot on every third frame of the 25 a second, and only once the newest sample has moved a
-// few pixels on (at 60 s, four times a second); the figures five times a second. A frame of the
-// plot costs about a millisecond, and the window must stay cheap at line rate.
+// few pixels on (at 60 s, four times a second); the figures at most five times a second, on the
+// plot's frames. A frame of the plot costs about a millisecond, and the window must stay cheap
+// at line rate.
 constexpr qint64 kPlotEveryNs = 3 * FrameClock::kFrameMilliseconds * 1'000'000ll;
 constexpr double kPlotStepPixels = 3;
 constexpr qint64 kFiguresEveryNs = 200'000'000;
@@ -204,10 +205,12 @@ void LiveChart::refresh(Refresh kind)
         return;
     const double stepNs
         = m_view.view().span() * 1e6 / std::max(1, m_ui->livePlot->width()) * kPlotStepPixels;
-    if (kind == Refresh::Now || now - m_plotShownNs >= std::max(double(kPlotEveryNs), stepNs)) {
-        m_plotShownNs = now;
-        showView();
-    }
+    // The figures and the scroll bar change on the plot's frames only, so the window goes to the
+    // screen once for all of them.
+    if (kind == Refresh::Frame && now - m_plotShownNs < std::max(double(kPlotEveryNs), stepNs))
+        return;
+    m_plotShownNs = now;
+    showView();
     if (kind == Refresh::Now || now - m_scrollShownNs >= kScrollEveryNs) {
         m_scrollShownNs = now;
         showScroll();

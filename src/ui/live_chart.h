@@ -57,8 +57,8 @@ private:
     void showEventLog(const EventLog &events);
     void onSample(const LiveSample &sample);
     void queueRefresh();
-    // Frame: the stream moved on, and the chart follows it at most once a frame, the plot every
-    // other frame and the figures five times a second, which is as fast as anyone reads them.
+    // Frame: the stream moved on, and the chart follows it on every third frame at most, the
+    // figures on those frames at most five times a second, which is as fast as anyone reads them.
     // Now: the user changed what is shown.
     enum class Refresh { Frame, Now };
     void refresh(Refresh kind = Refresh::Frame);

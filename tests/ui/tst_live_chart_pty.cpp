@@ -78,6 +78,9 @@ void TestLiveChartPty::garbageAFloodAndAReconnectLeaveTheChartConsistent()
     QCOMPARE(series.end(), 2500 + flood);
     QCOMPARE(series.stats(series.begin(), series.end()).valid, series.end() - series.begin());
     QVERIFY(series.end() - series.begin() <= kMinute + SampleSeries::kBlockSamples);
+    // Nor does the timing kept beside the ring grow with the flood.
+    QVERIFY2(history.memoryBytes() - memory < 64 * 1024,
+        qPrintable(QString::number(history.memoryBytes() - memory)));
 
     // Pulled and plugged back: the time it was away is a gap before the new run's samples.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Comm 1: ")));
