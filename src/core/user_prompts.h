@@ -31,4 +31,8 @@ public:
     virtual Answer message(QWidget *parent, const QString &text, Icon icon, Buttons buttons) = 0;
     // A modal file dialog; returns the chosen path, or an empty string when cancelled.
     virtual QString askFileName(QWidget *parent, const FileDialogRequest &request) = 0;
+
+    // A name to export to (request.kind is Save): a file that exists is replaced only when the
+    // user says so. An empty string when either question was cancelled.
+    QString askExportFileName(QWidget *parent, const FileDialogRequest &request);
 };

@@ -83,16 +83,8 @@ LiveChart::LiveChart(CaptureSession &session, const EventLog &events, UserPrompt
     plot->setLeftDragZooms(false);
     plot->addSeries({ &m_history.series(), 0, kStreamColor, Qt::SolidLine, 1.5,
         QStringLiteral("following error") });
-    for (const auto &[caption, cursor] :
-        { std::pair { m_ui->liveCursorACaption, PlotWidget::Cursor::A },
-            std::pair { m_ui->liveCursorBCaption, PlotWidget::Cursor::B } }) {
-        QPalette palette = caption->palette();
-        palette.setColor(QPalette::WindowText, PlotWidget::cursorColor(cursor));
-        caption->setPalette(palette);
-        QFont font = caption->font();
-        font.setBold(true);
-        caption->setFont(font);
-    }
+    PlotWidget::markCursorCaption(m_ui->liveCursorACaption, PlotWidget::Cursor::A);
+    PlotWidget::markCursorCaption(m_ui->liveCursorBCaption, PlotWidget::Cursor::B);
     for (QDoubleSpinBox *spin : { m_ui->liveCursorASpin, m_ui->liveCursorBSpin })
         spin->setSingleStep(kTransientSamplePeriodMs);
     m_ui->liveSplitter->setStretchFactor(0, 1);
@@ -404,14 +396,5 @@ QString LiveChart::askSavePath(const QString &proposed)
         = { QStringLiteral("Live stream CSV (*.csv)"), QStringLiteral("All files (*)") };
     request.fileName = proposed;
     request.defaultSuffix = QStringLiteral("csv");
-    const QString path = m_prompts.askFileName(this, request);
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return path;
-    const QString question
-        = QStringLiteral("%1 already exists.\nReplace it?").arg(QFileInfo(path).fileName());
-    return m_prompts.message(
-               this, question, UserPrompts::Icon::Question, UserPrompts::Buttons::OkCancel)
-            == UserPrompts::Answer::Ok
-        ? path
-        : QString();
+    return m_prompts.askExportFileName(this, request);
 }

@@ -76,16 +76,8 @@ TransientAnalysis::TransientAnalysis(
     for (QPushButton *button : { m_ui->setReferenceButton, m_ui->loadCsvButton })
         button->setProperty(kFormToolTip, button->toolTip());
     // The boxes' letters in their lines' colours.
-    for (const auto &[caption, cursor] :
-        { std::pair { m_ui->cursorACaption, PlotWidget::Cursor::A },
-            std::pair { m_ui->cursorBCaption, PlotWidget::Cursor::B } }) {
-        QPalette palette = caption->palette();
-        palette.setColor(QPalette::WindowText, PlotWidget::cursorColor(cursor));
-        caption->setPalette(palette);
-        QFont font = caption->font();
-        font.setBold(true);
-        caption->setFont(font);
-    }
+    PlotWidget::markCursorCaption(m_ui->cursorACaption, PlotWidget::Cursor::A);
+    PlotWidget::markCursorCaption(m_ui->cursorBCaption, PlotWidget::Cursor::B);
 
     setUpFigures();
     wireHandlers();
@@ -568,16 +560,7 @@ QString TransientAnalysis::askSavePath(const QString &title, const QString &prop
     request.nameFilters = filters;
     request.fileName = proposed;
     request.defaultSuffix = suffix;
-    const QString path = m_prompts.askFileName(this, request);
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return path;
-    const QString question
-        = QStringLiteral("%1 already exists.\nReplace it?").arg(QFileInfo(path).fileName());
-    return m_prompts.message(
-               this, question, UserPrompts::Icon::Question, UserPrompts::Buttons::OkCancel)
-            == UserPrompts::Answer::Ok
-        ? path
-        : QString();
+    return m_prompts.askExportFileName(this, request);
 }
 
 void TransientAnalysis::reportProblem(const QString &text)

@@ -196,6 +196,16 @@ QColor PlotWidget::cursorColor(Cursor which)
     return which == Cursor::A ? QColor(0xc0, 0x00, 0x60) : QColor(0x00, 0x70, 0x40);
 }
 
+void PlotWidget::markCursorCaption(QWidget *caption, Cursor which)
+{
+    QPalette palette = caption->palette();
+    palette.setColor(QPalette::WindowText, cursorColor(which));
+    caption->setPalette(palette);
+    QFont font = caption->font();
+    font.setBold(true);
+    caption->setFont(font);
+}
+
 void PlotWidget::setCursorVisible(Cursor which, bool visible)
 {
     (which == Cursor::A ? m_cursorA : m_cursorB).visible = visible;

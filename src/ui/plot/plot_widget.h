@@ -81,6 +81,8 @@ public:
     bool leftDragZooms() const { return m_leftDragZooms; }
 
     static QColor cursorColor(Cursor which);
+    // A label that names a cursor, in the cursor's colour and bold, as its flag on the chart.
+    static void markCursorCaption(QWidget *caption, Cursor which);
     void setCursorVisible(Cursor which, bool visible);
     bool isCursorVisible(Cursor which) const { return cursorState(which).visible; }
     void setCursorTime(Cursor which, double ms);
