@@ -177,6 +177,7 @@ void SampleSeries::appendMissing(qint64 count)
 
 void SampleSeries::clear()
 {
+    ++m_clears;
     m_end = 0;
     m_samples.clear();
     m_blocks.clear();

@@ -15,6 +15,7 @@
 
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Statistics of the samples in a range; min and max are none without a valid sample.
@@ -71,6 +72,10 @@ public:
     // Samples and blocks as allocated.
     qint64 memoryBytes() const;
 
+    // Changes whenever what the series holds does: samples only ever go on at the end, or all
+    // of them go at once.
+    std::pair<quint64, qint64> revision() const { return { m_clears, m_end }; }
+
     // Per block of samples, over its valid ones; min > max in a block without any.
     struct Block
     {
@@ -100,6 +105,7 @@ private:
     qint64 m_capacity = 0;
     qint64 m_slots = 0; // blocks in the ring; 0 when unbounded
     qint64 m_end = 0;
+    quint64 m_clears = 0;
     std::vector<qint16> m_samples;
     std::vector<Block> m_blocks;
 };

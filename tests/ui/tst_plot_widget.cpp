@@ -79,6 +79,7 @@ private Q_SLOTS:
     void theUserMovesTheViewWithinTheFullRange_data();
     void theUserMovesTheViewWithinTheFullRange();
     void keysStepTheCurrentCursorBySamples();
+    void aStillPictureFollowsItsSamples();
     void exportIsWholeOrNothing();
 };
 
@@ -196,6 +197,29 @@ void TestPlotWidget::keysStepTheCurrentCursorBySamples()
     QCOMPARE(moved[0][1].toDouble(), 20 * kTransientSamplePeriodMs);
     QCOMPARE(moved[1][0].value<PlotWidget::Cursor>(), PlotWidget::Cursor::A);
     QCOMPARE(moved[1][1].toDouble(), 9 * kTransientSamplePeriodMs);
+}
+
+// On screen a view that stands still keeps its picture; samples added, or a series emptied and
+// filled again to the same length, must still show.
+void TestPlotWidget::aStillPictureFollowsItsSamples()
+{
+    Rig rig;
+    for (int i = 0; i < 200; ++i)
+        rig.series.append(qint16(100));
+    rig.show(400);
+    const auto onScreen = [&rig] { return rig.plot.grab().toImage(); };
+    QVERIFY(!traceIn(onScreen(), rig.x(300), rig.y(-90), rig.y(-110)));
+
+    for (int i = 0; i < 200; ++i)
+        rig.series.append(qint16(-100));
+    QVERIFY(traceIn(onScreen(), rig.x(300), rig.y(-90), rig.y(-110)));
+
+    rig.series.clear();
+    for (int i = 0; i < 400; ++i)
+        rig.series.append(qint16(50));
+    const QImage refilled = onScreen();
+    QVERIFY(traceIn(refilled, rig.x(100), rig.y(55), rig.y(45)));
+    QVERIFY(!traceIn(refilled, rig.x(100), rig.y(110), rig.y(90)));
 }
 
 void TestPlotWidget::exportIsWholeOrNothing()

@@ -540,20 +540,30 @@ void PlotWidget::paintEvent(QPaintEvent *)
     QPainter painter(this);
     if (m_backgroundChanges >= 2) {
         // A view that moves on every frame (a live chart following its stream): a kept picture
-        // would be drawn only to be copied once, so the background goes straight to the widget.
+        // would be drawn only to be copied once, so everything goes straight to the widget.
         drawBackground(&painter, l, rect());
+        drawTraces(&painter, l);
     } else {
-        if (m_background.isNull()) {
+        // A still view keeps its picture with the traces in it, so that moving a cursor over
+        // a capture and its references costs a copy; new samples redraw it.
+        std::vector<std::pair<quint64, qint64>> revisions;
+        for (const SeriesEntry &e : m_series)
+            revisions.push_back(
+                e.series.samples ? e.series.samples->revision() : std::pair<quint64, qint64>());
+        if (m_background.isNull() || revisions != m_backgroundRevisions) {
             const qreal ratio = devicePixelRatioF();
-            m_background = QPixmap(size() * ratio);
-            m_background.setDevicePixelRatio(ratio);
+            if (m_background.isNull()) {
+                m_background = QPixmap(size() * ratio);
+                m_background.setDevicePixelRatio(ratio);
+            }
             QPainter background(&m_background);
             background.setFont(font());
             drawBackground(&background, l, rect());
+            drawTraces(&background, l);
+            m_backgroundRevisions = std::move(revisions);
         }
         painter.drawPixmap(0, 0, m_background);
     }
-    drawTraces(&painter, l);
     drawCursors(&painter, l);
     if (m_drag == Drag::Zoom) {
         painter.setRenderHint(QPainter::Antialiasing, false);

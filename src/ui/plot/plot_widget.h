@@ -219,7 +219,8 @@ private:
     std::vector<QLineF> m_overSpinMarks;
     std::unique_ptr<Layout> m_cachedLayout;
     std::optional<BackgroundKey> m_cachedKey;
-    QPixmap m_background;
+    QPixmap m_background; // with the traces, as they were at these revisions of the series
+    std::vector<std::pair<quint64, qint64>> m_backgroundRevisions;
     // Paints in a row whose background had changed; from the second on it is not kept.
     int m_backgroundChanges = 0;
     quint64 m_styleGeneration = 0;
