@@ -202,7 +202,7 @@ void LiveChart::refresh(Refresh kind)
     if (kind == Refresh::Frame && now - m_plotShownNs < std::max(double(kPlotEveryNs), stepNs))
         return;
     m_plotShownNs = now;
-    showView();
+    showView(kind);
     if (kind == Refresh::Now || now - m_scrollShownNs >= kScrollEveryNs) {
         m_scrollShownNs = now;
         showScroll();
@@ -221,15 +221,20 @@ void LiveChart::showEvent(QShowEvent *event)
     refresh(Refresh::Now);
 }
 
-void LiveChart::showView()
+void LiveChart::showView(Refresh kind)
 {
     const LiveView::Range full = m_view.full();
     const LiveView::Range view = m_view.view();
     PlotWidget *plot = m_ui->livePlot;
     plot->setFullRange(full.min, full.max);
-    // A view that stays (paused, or no new sample) costs no repaint.
-    if (plot->timeMin() != view.min || plot->timeMax() != view.max)
-        plot->setTimeRange(view.min, view.max);
+    // A view that stays (paused, or no new sample) costs no repaint; one that follows the stream
+    // moves the picture on; what the user chose is drawn as chosen.
+    if (plot->timeMin() != view.min || plot->timeMax() != view.max) {
+        if (kind == Refresh::Frame && m_view.isLive())
+            plot->followTimeTo(view.min, view.max);
+        else
+            plot->setTimeRange(view.min, view.max);
+    }
 
     m_ui->livePause->setText(m_view.isLive() ? QStringLiteral("Pause") : QStringLiteral("Live"));
 }

@@ -62,7 +62,7 @@ private:
     // Now: the user changed what is shown.
     enum class Refresh { Frame, Now };
     void refresh(Refresh kind = Refresh::Frame);
-    void showView();
+    void showView(Refresh kind);
     void showScroll();
     void updateStatistics();
     void updateCursors();

@@ -52,13 +52,16 @@ struct Rig
     }
     QString text(const char *label) const { return in<QLabel>(QLatin1String(label))->text(); }
     PlotWidget *plot() const { return in<PlotWidget>(QStringLiteral("livePlot")); }
-    // The chart has taken samples and shows the newest on its right edge. A pause between feeds
-    // longer than the clock allows is a gap in time, so the newest is not always at samples - 1.
+    // The chart has taken samples and shows the newest on its right edge, to the pixel (a chart
+    // that follows moves on by whole pixels). A pause between feeds longer than the clock allows
+    // is a gap in time, so the newest is not always at samples - 1.
     bool shows(qint64 samples) const
     {
         const SampleSeries &series = chart->history().series();
-        return chart->history().samplesTaken() == quint64(samples)
-            && plot()->timeMax() == double(series.end() - 1) * kTransientSamplePeriodMs;
+        const double behind
+            = double(series.end() - 1) * kTransientSamplePeriodMs - plot()->timeMax();
+        const double pixel = (plot()->timeMax() - plot()->timeMin()) / plot()->plotArea().width();
+        return chart->history().samplesTaken() == quint64(samples) && behind >= 0 && behind < pixel;
     }
 };
 

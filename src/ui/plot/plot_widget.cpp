@@ -30,6 +30,8 @@ const QColor kRubberBand(0x30, 0x60, 0xc0);
 
 constexpr double kTickLength = 4;
 constexpr double kGap = 4;
+// A time label is centred in a box this far either side of its tick.
+constexpr double kTimeLabelHalfWidth = 50;
 constexpr double kOverSpinMarkLength = 7;
 constexpr double kLegendLineLength = 24;
 constexpr double kLegendSpacing = 16;
@@ -169,6 +171,53 @@ void PlotWidget::setTimeRange(double minMs, double maxMs)
     update();
 }
 
+void PlotWidget::followTimeTo(double minMs, double maxMs)
+{
+    const Range to { minMs, maxMs };
+    // Only a picture of this view at this size can be moved on.
+    const bool drawn = m_cachedKey && m_cachedKey->size == size()
+        && (m_cachedKey->time == m_view || (m_followed && *m_followed == m_view));
+    if (!isRange(minMs, maxMs) || !drawn || !isVisible()
+        || std::abs(to.span() - m_view.span()) > 1e-9 * m_view.span()) {
+        setTimeRange(minMs, maxMs);
+        return;
+    }
+    // The view moves on by whole pixels (the area is a whole number of them), so what is moved
+    // lies where drawing the new view would put it; the newest sample may wait for the next.
+    const QRectF area = m_cachedLayout->area;
+    const double msPerPixel = m_view.span() / area.width();
+    const double moved = (to.min - m_view.min) / msPerPixel;
+    const int dx = int(std::floor(moved + 1e-6));
+    const Range from = m_view;
+    m_view = Range { from.min + dx * msPerPixel, from.max + dx * msPerPixel };
+    // Back, far, or a legend that gains or loses its over-spin line: drawn anew.
+    if (dx < 0 || moved > area.width() / 2 || overSpinInView() != m_cachedKey->overSpinInLegend) {
+        m_view = from;
+        setTimeRange(minMs, maxMs);
+        return;
+    }
+    if (dx == 0)
+        return;
+    m_followed = m_view;
+    // The plot inside its left edge, and the strip of time labels under it, which reaches into
+    // the margins. The frame's top and bottom and the steps grid are the same after a move.
+    const int left = int(area.left()) + 1;
+    const int right = int(area.right());
+    const int top = int(area.top());
+    const int bottom = int(area.bottom());
+    const int labelsBottom = int(std::ceil(bottom + kTickLength + m_cachedLayout->lineHeight)) + 1;
+    scroll(-dx, 0, QRect(QPoint(left, top), QPoint(right, bottom)));
+    scroll(-dx, 0, QRect(QPoint(0, bottom + 1), QPoint(width() - 1, labelsBottom)));
+    // The newest column filled on since it was drawn, and half a time label on each side.
+    constexpr int kRedrawnColumns = 2;
+    update(QRect(QPoint(right - dx - kRedrawnColumns, top), QPoint(right, bottom)));
+    // The left edge, which the first column's line may cover.
+    update(QRect(QPoint(left - 2, top), QPoint(left + 1, bottom)));
+    const int labelHalf = int(kTimeLabelHalfWidth) + 1;
+    update(QRect(QPoint(right - dx - labelHalf, bottom + 1), QPoint(width() - 1, labelsBottom)));
+    update(QRect(QPoint(0, bottom + 1), QPoint(left + labelHalf, labelsBottom)));
+}
+
 void PlotWidget::setFullRange(double minMs, double maxMs)
 {
     if (!isRange(minMs, maxMs))
@@ -301,7 +350,10 @@ PlotWidget::Layout PlotWidget::layout(
         = target.left() + kGap + l.lineHeight + kGap + l.stepsLabelWidth + kGap + kTickLength;
     const double right = target.right() + 1
         - std::max(12.0, metrics.horizontalAdvance(QStringLiteral("00000")) / 2);
-    l.area = QRectF(QPointF(left, top), QPointF(right, bottom));
+    // On whole pixels: a column of the traces is then a pixel, and a view moved on by whole
+    // pixels draws its traces, grid and labels where moving the old picture puts them.
+    l.area = QRectF(
+        QPointF(std::round(left), std::round(top)), QPointF(std::round(right), std::round(bottom)));
 
     l.unit = timeUnitForSpan(l.time.span());
     const double perUnit = msPerUnit(l.unit);
@@ -360,7 +412,12 @@ void PlotWidget::drawBackground(QPainter *painter, const Layout &l, const QRect 
         painter->drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
     if (m_bandShown) {
-        painter->setPen(QPen(kBand, 1, Qt::DashLine));
+        // Dashes anchored to the time axis, so that a view moved on draws them where moving the
+        // picture puts them.
+        QPen dashes(kBand, 1, Qt::DashLine);
+        const double period = 6; // DashLine: 4 on, 2 off, in pen widths
+        dashes.setDashOffset(std::fmod(std::fmod(area.left() - l.x(0), period) + period, period));
+        painter->setPen(dashes);
         for (const int v : { kBandSteps, -kBandSteps }) {
             const double y = l.y(v);
             if (y >= area.top() && y <= area.bottom())
@@ -376,7 +433,8 @@ void PlotWidget::drawBackground(QPainter *painter, const Layout &l, const QRect 
     for (double v : l.timeTicks) {
         const double x = l.x(v * perUnit);
         painter->drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + kTickLength));
-        const QRectF box(x - 50, area.bottom() + kTickLength, 100, l.lineHeight);
+        const QRectF box(x - kTimeLabelHalfWidth, area.bottom() + kTickLength,
+            2 * kTimeLabelHalfWidth, l.lineHeight);
         painter->drawText(box, Qt::AlignHCenter | Qt::AlignTop, tickLabel(v, l.timeStep));
     }
     for (double v : l.stepsTicks) {

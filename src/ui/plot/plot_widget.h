@@ -64,6 +64,10 @@ public:
 
     // The view; programmatic changes emit no viewChangedByUser.
     void setTimeRange(double minMs, double maxMs);
+    // The same span moved on, as a chart that follows its stream does: what is drawn already is
+    // moved by whole pixels and only the strip the samples came into is drawn again. The view
+    // moves by whole pixels too, so it may stay up to a pixel short of minMs..maxMs.
+    void followTimeTo(double minMs, double maxMs);
     double timeMin() const { return m_view.min; }
     double timeMax() const { return m_view.max; }
     // The furthest the user can zoom out or pan to.
@@ -224,4 +228,6 @@ private:
     // Paints in a row whose background had changed; from the second on it is not kept.
     int m_backgroundChanges = 0;
     quint64 m_styleGeneration = 0;
+    // The view followTimeTo left the picture at.
+    std::optional<Range> m_followed;
 };
