@@ -174,6 +174,10 @@ void PlotWidget::setTimeRange(double minMs, double maxMs)
 void PlotWidget::followTimeTo(double minMs, double maxMs)
 {
     const Range to { minMs, maxMs };
+    if (!m_wholePixels) {
+        m_wholePixels = true;
+        styleChanged();
+    }
     // Only a picture of this view at this size can be moved on.
     const bool drawn = m_cachedKey && m_cachedKey->size == size()
         && (m_cachedKey->time == m_view || (m_followed && *m_followed == m_view));
@@ -350,10 +354,14 @@ PlotWidget::Layout PlotWidget::layout(
         = target.left() + kGap + l.lineHeight + kGap + l.stepsLabelWidth + kGap + kTickLength;
     const double right = target.right() + 1
         - std::max(12.0, metrics.horizontalAdvance(QStringLiteral("00000")) / 2);
-    // On whole pixels: a column of the traces is then a pixel, and a view moved on by whole
-    // pixels draws its traces, grid and labels where moving the old picture puts them.
-    l.area = QRectF(
-        QPointF(std::round(left), std::round(top)), QPointF(std::round(right), std::round(bottom)));
+    l.area = QRectF(QPointF(left, top), QPointF(right, bottom));
+    // A plot that follows its stream lies on whole pixels: a column of the traces is then a
+    // pixel, and a view moved on by whole pixels draws its traces, grid and labels where moving
+    // the old picture puts them. Not otherwise: Qt's raster engine smooths lines centred on
+    // pixels by a slower path, a millisecond more for a capture and eight references.
+    if (m_wholePixels)
+        l.area = QRectF(QPointF(std::round(left), std::round(top)),
+            QPointF(std::round(right), std::round(bottom)));
 
     l.unit = timeUnitForSpan(l.time.span());
     const double perUnit = msPerUnit(l.unit);

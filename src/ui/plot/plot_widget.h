@@ -228,6 +228,8 @@ private:
     // Paints in a row whose background had changed; from the second on it is not kept.
     int m_backgroundChanges = 0;
     quint64 m_styleGeneration = 0;
-    // The view followTimeTo left the picture at.
+    // The view followTimeTo left the picture at, and whether the plot area lies on whole pixels
+    // (from the first followTimeTo on).
     std::optional<Range> m_followed;
+    bool m_wholePixels = false;
 };
