@@ -150,6 +150,36 @@ VELMORA_BENCHMARK(plotLiveFrameOfSixtySecondsOnScreen)
     });
 }
 
+// On screen, following: each frame appends a frame's worth of samples and the widget moves its
+// picture on, drawing only the strip the samples came into, as the live chart does.
+void measureFollowing(bench::Run &run, double spanMs)
+{
+    SampleSeries series = liveSeries(70);
+    PlotWidget plot;
+    showLive(plot, series, spanMs);
+    plot.show();
+    QCoreApplication::processEvents();
+    const int perFrame = kTransientSampleRateHz / 25;
+    run.measure([&] {
+        for (int i = 0; i < perFrame; ++i)
+            series.append(streamCode(series.end()));
+        const double newest = double(series.end() - 1) * kTransientSamplePeriodMs;
+        plot.setFullRange(double(series.begin()) * kTransientSamplePeriodMs, newest);
+        plot.followTimeTo(newest - spanMs, newest);
+        QCoreApplication::processEvents();
+    });
+}
+
+VELMORA_BENCHMARK(plotFollowingFrameOfTwoSecondsOnScreen)
+{
+    measureFollowing(run, 2000);
+}
+
+VELMORA_BENCHMARK(plotFollowingFrameOfSixtySecondsOnScreen)
+{
+    measureFollowing(run, 60000);
+}
+
 // On screen, paused: the background comes from the pixmap the widget keeps.
 VELMORA_BENCHMARK(plotPausedFrameOfSixtySecondsOnScreen)
 {

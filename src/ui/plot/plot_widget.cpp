@@ -493,6 +493,31 @@ TraceView PlotWidget::traceView(const SeriesEntry &e, const Layout &l) const
     return view;
 }
 
+void PlotWidget::drawExposedTraces(QPainter *painter, const Layout &l, const QRegion &exposed)
+{
+    // A plot on whole pixels draws only the columns under what is exposed (the strip a move
+    // brought in), with two either side for the joins and the smoothing that reach into it.
+    if (!m_wholePixels || !l.isDrawable()
+        || QRegion(l.area.toAlignedRect()).subtracted(exposed).isEmpty()) {
+        drawTraces(painter, l);
+        return;
+    }
+    constexpr int kReach = 2;
+    const double msPerPixel = l.time.span() / l.area.width();
+    for (const QRect &r : exposed) {
+        const double from = std::max(l.area.left(), double(r.left() - kReach));
+        const double to = std::min(l.area.right(), double(r.right() + 1 + kReach));
+        if (to <= from || r.bottom() < l.area.top() || r.top() > l.area.bottom())
+            continue;
+        Layout strip = l;
+        strip.area.setLeft(from);
+        strip.area.setRight(to);
+        strip.time = Range { l.time.min + (from - l.area.left()) * msPerPixel,
+            l.time.max - (l.area.right() - to) * msPerPixel };
+        drawTraces(painter, strip);
+    }
+}
+
 void PlotWidget::drawTraces(QPainter *painter, const Layout &l)
 {
     if (!l.isDrawable())
@@ -600,7 +625,7 @@ const PlotWidget::Layout &PlotWidget::screenLayout()
     return *m_cachedLayout;
 }
 
-void PlotWidget::paintEvent(QPaintEvent *)
+void PlotWidget::paintEvent(QPaintEvent *event)
 {
     const Layout &l = screenLayout();
     QPainter painter(this);
@@ -608,7 +633,7 @@ void PlotWidget::paintEvent(QPaintEvent *)
         // A view that moves on every frame (a live chart following its stream): a kept picture
         // would be drawn only to be copied once, so everything goes straight to the widget.
         drawBackground(&painter, l, rect());
-        drawTraces(&painter, l);
+        drawExposedTraces(&painter, l, event->region());
     } else {
         // A still view keeps its picture with the traces in it, so that moving a cursor over
         // a capture and its references costs a copy; new samples redraw it.

@@ -187,6 +187,7 @@ private:
     bool overSpinInView() const;
     void drawBackground(QPainter *painter, const Layout &layout, const QRect &target) const;
     void drawTraces(QPainter *painter, const Layout &layout);
+    void drawExposedTraces(QPainter *painter, const Layout &layout, const QRegion &exposed);
     void drawCursors(QPainter *painter, const Layout &layout) const;
     TraceView traceView(const SeriesEntry &entry, const Layout &layout) const;
 
