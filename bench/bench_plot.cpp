@@ -131,41 +131,39 @@ VELMORA_BENCHMARK(plotFrameOfNineCapturesOnScreen)
     run.measure([&] { plot.repaint(); });
 }
 
-// On screen, scrolling: each frame appends a frame's worth of samples and moves the view on.
-VELMORA_BENCHMARK(plotLiveFrameOfSixtySecondsOnScreen)
-{
-    SampleSeries series = liveSeries(70);
-    PlotWidget plot;
-    showLive(plot, series, 60000);
-    plot.show();
-    QCoreApplication::processEvents(); // exposed, so that repaint() really paints
-    const int perFrame = kTransientSampleRateHz / 25;
-    run.measure([&] {
-        for (int i = 0; i < perFrame; ++i)
-            series.append(streamCode(series.end()));
-        const double newest = double(series.end() - 1) * kTransientSamplePeriodMs;
-        plot.setFullRange(double(series.begin()) * kTransientSamplePeriodMs, newest);
-        plot.setTimeRange(newest - 60000, newest);
-        plot.repaint();
-    });
-}
-
-// On screen, following: each frame appends a frame's worth of samples and the widget moves its
-// picture on, drawing only the strip the samples came into, as the live chart does.
-void measureFollowing(bench::Run &run, double spanMs)
+// On screen, a frame of the live chart at spanMs: a frame's worth of samples appended, then the
+// view moved on to the newest by move(plot, min, max), and the frame painted.
+template <typename Move> void measureLiveFrames(bench::Run &run, double spanMs, Move move)
 {
     SampleSeries series = liveSeries(70);
     PlotWidget plot;
     showLive(plot, series, spanMs);
     plot.show();
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(); // exposed, so that painting really paints
     const int perFrame = kTransientSampleRateHz / 25;
     run.measure([&] {
         for (int i = 0; i < perFrame; ++i)
             series.append(streamCode(series.end()));
         const double newest = double(series.end() - 1) * kTransientSamplePeriodMs;
         plot.setFullRange(double(series.begin()) * kTransientSamplePeriodMs, newest);
-        plot.followTimeTo(newest - spanMs, newest);
+        move(plot, newest - spanMs, newest);
+    });
+}
+
+// Drawn whole, as after a change of span or a scroll back.
+VELMORA_BENCHMARK(plotLiveFrameOfSixtySecondsOnScreen)
+{
+    measureLiveFrames(run, 60000, [](PlotWidget &plot, double min, double max) {
+        plot.setTimeRange(min, max);
+        plot.repaint();
+    });
+}
+
+// Following: the widget moves its picture on and draws only the strip the samples came into.
+void measureFollowing(bench::Run &run, double spanMs)
+{
+    measureLiveFrames(run, spanMs, [](PlotWidget &plot, double min, double max) {
+        plot.followTimeTo(min, max);
         QCoreApplication::processEvents();
     });
 }
