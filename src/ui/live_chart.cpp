@@ -40,12 +40,6 @@ constexpr qint64 kFiguresEveryNs = 200'000'000;
 constexpr int kScrollStepsPerSpan = 10;
 constexpr qint64 kScrollEveryNs = 1'000'000'000;
 
-void setTextIfChanged(QLabel *label, const QString &text)
-{
-    if (label->text() != text)
-        label->setText(text);
-}
-
 QString spanText(int ms)
 {
     return ms < 1000 ? QStringLiteral("%1 s").arg(ms / 1000.0)
@@ -257,13 +251,13 @@ void LiveChart::updateStatistics()
 {
     const auto [from, to] = m_view.samples();
     const RangeTexts t = rangeTexts(m_history.series().stats(from, to));
-    setTextIfChanged(m_ui->liveMeanValue, t.mean);
-    setTextIfChanged(m_ui->liveRmsValue, t.rms);
-    setTextIfChanged(m_ui->liveMinValue, t.min);
-    setTextIfChanged(m_ui->liveMaxValue, t.max);
-    setTextIfChanged(m_ui->livePeakToPeakValue, t.peakToPeak);
-    setTextIfChanged(m_ui->liveOverSpinValue, t.overSpin);
-    setTextIfChanged(m_ui->liveSamplesValue, t.samples);
+    m_ui->liveMeanValue->setText(t.mean);
+    m_ui->liveRmsValue->setText(t.rms);
+    m_ui->liveMinValue->setText(t.min);
+    m_ui->liveMaxValue->setText(t.max);
+    m_ui->livePeakToPeakValue->setText(t.peakToPeak);
+    m_ui->liveOverSpinValue->setText(t.overSpin);
+    m_ui->liveSamplesValue->setText(t.samples);
     m_ui->liveExportCsv->setEnabled(from < to);
 }
 
@@ -284,7 +278,7 @@ void LiveChart::updateStatus()
     text += QStringLiteral(" The last %1 minutes are kept.").arg(m_history.minutes());
     if (!m_view.isLive())
         text += QStringLiteral(" Paused: recording goes on; Live returns to the newest sample.");
-    setTextIfChanged(m_ui->liveStatus, text);
+    m_ui->liveStatus->setText(text);
 }
 
 // ---- Pause, scrolling and the span ----
@@ -358,7 +352,7 @@ void LiveChart::updateCursors()
         { m_ui->liveCursorRmsValue, &texts.rms },
     };
     for (const auto &[label, text] : values)
-        setTextIfChanged(label, text->isEmpty() ? noFigureText() : *text);
+        label->setText(text->isEmpty() ? noFigureText() : *text);
 }
 
 // ---- Export ----
